@@ -1,0 +1,24 @@
+# Compile settings shared by every target of this project (not by third-party code).
+
+add_library(slopecrush_options INTERFACE)
+target_compile_options(slopecrush_options INTERFACE
+  -Wall -Wextra
+  # The converter's output is fixed to the bit: no fused multiply-add, no fast-math.
+  -ffp-contract=off -fno-fast-math
+  $<$<BOOL:${SLOPECRUSH_WERROR}>:-Werror>)
+
+# 32-bit x86 must compute in SSE2 registers: x87's extended precision would change the bits.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86|X86|AMD64|x86_64)$")
+  target_compile_options(slopecrush_options INTERFACE -msse2 -mfpmath=sse)
+endif()
+
+if(SLOPECRUSH_SANITIZE)
+  set(_sanitize -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_compile_options(slopecrush_options INTERFACE ${_sanitize})
+  target_link_options(slopecrush_options INTERFACE ${_sanitize})
+endif()
+
+if(WIN32)
+  # Nothing but system DLLs at load time: the C++ runtime goes inside each binary.
+  target_link_options(slopecrush_options INTERFACE -static -static-libgcc -static-libstdc++)
+endif()
