@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages every build and test of this project needs (run as root, or
+# through sudo). Packages already present are left alone, so a second run costs nothing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang googletest libbenchmark-dev
+  libsndfile1-dev libcli11-dev
+  gcc-multilib g++-multilib qemu-user
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
+  valgrind gnuplot-nox
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
