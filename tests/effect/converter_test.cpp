@@ -1,0 +1,204 @@
+// The converter's audible facts, through the loaded module as a host drives it.
+
+#include "pluginmodule.h"
+#include "recordinghost.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace {
+
+std::vector<float> constant(size_t frames, float value) { return std::vector<float>(frames, value); }
+
+std::vector<float> render(float left, float right, size_t frames, float pitch = 0.95f) {
+    Instance effect;
+    effect.start();
+    effect.setParameter(1, pitch);
+    return effect.process(constant(frames, left), constant(frames, right));
+}
+
+TEST(Converter, SilenceStaysExactlySilent) {
+    RecordingHost host;
+    for (float pitch : {0.0f, 0.5f, 0.95f, 1.0f}) {
+        const auto out = render(0.0f, 0.0f, 20000, pitch);
+        for (float v : out) ASSERT_EQ(std::memcmp(&v, "\0\0\0\0", 4), 0) << "pitch " << pitch;
+    }
+}
+
+TEST(Converter, FullScalePositiveSettlesBetween31And32Steps) {
+    RecordingHost host;
+    const auto out = render(1.0f, 1.0f, 8192);
+    // 32 steps to climb at about 0.56 steps per frame, then a margin for the smoother.
+    for (size_t i = 200; i < out.size(); ++i) {
+        ASSERT_GE(out[i], 0.96875f) << i;
+        ASSERT_LE(out[i], 1.0f) << i;
+    }
+    EXPECT_EQ(*std::max_element(out.begin(), out.end()) > 0.99f, true);
+}
+
+TEST(Converter, FullScaleNegativeSettlesBetweenMinus33AndMinus32Steps) {
+    RecordingHost host;
+    const auto out = render(-1.0f, -1.0f, 8192);
+    for (size_t i = 200; i < out.size(); ++i) {
+        ASSERT_GE(out[i], -1.03125f) << i;
+        ASSERT_LE(out[i], -1.0f) << i;
+    }
+    EXPECT_LT(*std::min_element(out.begin(), out.end()), -1.02f);
+}
+
+TEST(Converter, MixesTheTwoChannelsToMono) {
+    RecordingHost host;
+    // (1 + 0) / 2 at unity gain is the same target as 0.5 on both channels.
+    EXPECT_EQ(render(1.0f, 0.0f, 4096), render(0.5f, 0.5f, 4096));
+    EXPECT_EQ(render(0.0f, -0.5f, 4096), render(-0.25f, -0.25f, 4096));
+}
+
+// Counts the frames of a window at which the converter samples its input: the frames where
+// changing the input changes the output. Before the window a DC level keeps the counter busy so
+// that every step is visible.
+int stepsInWindow(float pitch, float sampleRate, int window) {
+    const int warmUp = 2000;
+    const int frames = warmUp + window;
+    auto run = [&](int poked, float pokeValue) {
+        Instance effect;
+        effect.start(sampleRate);
+        effect.setParameter(1, pitch);
+        auto input = constant(static_cast<size_t>(frames), 0.5f);
+        if (poked >= 0) input[static_cast<size_t>(poked)] = pokeValue;
+        return effect.process(input, input);
+    };
+    const auto base = run(-1, 0.0f);
+    int steps = 0;
+    for (int f = warmUp; f < frames; ++f)
+        if (run(f, 1.0f) != base || run(f, -1.0f) != base) ++steps;
+    return steps;
+}
+
+TEST(Converter, StepsAtTheSelectedRate) {
+    RecordingHost host;
+    const int window = 441;
+    // About three frames in four at 33143.9 Hz, about 9.5 % at 4181.71 Hz.
+    const int fastest = stepsInWindow(1.0f, 44100.0f, window);
+    EXPECT_NEAR(fastest, window * 33143.9 / 44100.0, 1.0);
+    const int slowest = stepsInWindow(0.0f, 44100.0f, window);
+    EXPECT_NEAR(slowest, window * 4181.71 / 44100.0, 1.0);
+    // The rate is counted against 44100 whatever the host's sample rate.
+    EXPECT_EQ(stepsInWindow(1.0f, 48000.0f, window), fastest);
+}
+
+TEST(Converter, HostSampleRateDoesNotChangeTheOutput) {
+    RecordingHost host;
+    std::vector<float> noise(20000);
+    unsigned seed = 1;
+    for (float& v : noise) v = static_cast<float>((seed = seed * 1103515245u + 12345u) >> 8) / 8388608.0f - 1.0f;
+    std::vector<std::vector<float>> outputs;
+    for (float rate : {44100.0f, 48000.0f, 96000.0f, 22050.0f}) {
+        Instance effect;
+        effect.start(rate);
+        outputs.push_back(effect.process(noise, noise));
+    }
+    for (size_t i = 1; i < outputs.size(); ++i) EXPECT_EQ(outputs[i], outputs[0]);
+}
+
+TEST(Converter, EmptyAndNegativeBlocksTouchNothing) {
+    RecordingHost host;
+    Instance touched;
+    Instance fresh;
+    touched.start();
+    fresh.start();
+    float in[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    float out[4] = {9.0f, 9.0f, 9.0f, 9.0f};
+    float* ins[2] = {in, in + 2};
+    float* outs[2] = {out, out + 2};
+    for (VstInt32 frames : {0, -1, -4096, std::numeric_limits<VstInt32>::min()})
+        touched->processReplacing(touched.get(), ins, outs, frames);
+    for (float v : out) EXPECT_EQ(v, 9.0f);
+    // Nor did the state move: both instances go on identically.
+    const auto noise = constant(1000, 0.3f);
+    EXPECT_EQ(touched.process(noise, noise), fresh.process(noise, noise));
+}
+
+TEST(Converter, ProcessesInPlace) {
+    RecordingHost host;
+    std::vector<float> left(5000);
+    std::vector<float> right(5000);
+    for (size_t i = 0; i < left.size(); ++i) {
+        left[i] = std::sin(static_cast<float>(i) * 0.01f);
+        right[i] = std::cos(static_cast<float>(i) * 0.023f) * 0.7f;
+    }
+    Instance separate;
+    const auto expected = separate.process(left, right, 64);
+
+    Instance inPlace;
+    for (size_t at = 0; at < left.size(); at += 64) {
+        const auto n = static_cast<VstInt32>(std::min<size_t>(64, left.size() - at));
+        float* channels[2] = {&left[at], &right[at]};
+        inPlace->processReplacing(inPlace.get(), channels, channels, n);
+    }
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(right, expected);
+}
+
+TEST(Converter, GainScalesTheMixBeforeTheConverter) {
+    RecordingHost host;
+    auto withGain = [](float gain, float level) {
+        Instance effect;
+        effect.setParameter(0, gain);
+        return effect.process(constant(4096, level), constant(4096, level));
+    };
+    // Gain 0.5 is +6 dB: twice the level at unity gives the same converter input.
+    EXPECT_EQ(withGain(0.5f, 0.25f), withGain(0.25f, 0.5f));
+    // Gain 0 silences any input; a NaN gain drives the target to the bottom of the scale.
+    for (float v : withGain(0.0f, 0.9f)) ASSERT_EQ(v, 0.0f);
+    const auto nanGain = withGain(std::numeric_limits<float>::quiet_NaN(), 0.5f);
+    EXPECT_LT(nanGain.back(), -1.0f);
+    EXPECT_GE(nanGain.back(), -1.03125f);
+}
+
+TEST(Converter, HostileInputStaysFiniteAndBoundedAndRecovers) {
+    RecordingHost host;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const float hostile[] = {nan, inf, -inf, 1e30f, -1e30f, std::numeric_limits<float>::denorm_min(),
+                             -std::numeric_limits<float>::max()};
+    Instance effect;
+    Instance reference;
+    for (size_t k = 0; k < 50; ++k) {
+        std::vector<float> left(997);
+        std::vector<float> right(997);
+        for (size_t i = 0; i < left.size(); ++i) {
+            left[i] = hostile[(i + k) % 7];
+            right[i] = hostile[(i * 3 + k) % 7];
+        }
+        for (float v : effect.process(left, right, 61)) {
+            ASSERT_TRUE(std::isfinite(v));
+            ASSERT_GE(v, -1.03125f);
+            ASSERT_LE(v, 1.0f);
+        }
+    }
+    // Once the input is normal again, the output is the converter's ordinary answer: after a
+    // long enough stretch of silence the gate closes and both instances read exact zero.
+    const auto quiet = constant(20000, 0.0f);
+    EXPECT_EQ(effect.process(quiet, quiet).back(), 0.0f);
+    const auto tone = constant(4000, 0.5f);
+    const auto recovered = effect.process(tone, tone);
+    reference.process(quiet, quiet);
+    const auto expected = reference.process(tone, tone);
+    EXPECT_NEAR(recovered.back(), expected.back(), 0.07f);
+}
+
+TEST(Converter, HugeBlocksAreProcessedWhole) {
+    RecordingHost host;
+    const size_t frames = size_t{1} << 21;
+    Instance whole;
+    Instance pieces;
+    const auto input = constant(frames, 0.7f);
+    EXPECT_EQ(whole.process(input, input, static_cast<int>(frames)), pieces.process(input, input, 4096));
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+// "InGain" and "Pitch" as the host sets and reads them, and the rate a "Pitch" value selects.
+
+#include "deltamodeffect.h"
+#include "pluginmodule.h"
+#include "recordinghost.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
+const float kInf = std::numeric_limits<float>::infinity();
+
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TEST(Parameters, DefaultsAndFallback) {
+    RecordingHost host;
+    Instance effect;
+    EXPECT_EQ(effect.getParameter(0), 0.25f);
+    EXPECT_EQ(effect.getParameter(1), 0.95f);
+    for (VstInt32 index : {2, 3, -1, 1000, std::numeric_limits<VstInt32>::min()})
+        EXPECT_EQ(effect.getParameter(index), 1.0f) << index;
+}
+
+TEST(Parameters, ValuesAreStoredAsGivenEvenOutOfRange) {
+    RecordingHost host;
+    Instance effect;
+    for (float value : {0.0f, 0.5f, 1.0f, -0.0f, -1.0f, 2.0f, 1e30f, kInf, -kInf, kNaN,
+                        std::numeric_limits<float>::denorm_min()}) {
+        effect.setParameter(0, value);
+        effect.setParameter(1, value);
+        EXPECT_TRUE(sameBits(effect.getParameter(0), value)) << value;
+        EXPECT_TRUE(sameBits(effect.getParameter(1), value)) << value;
+    }
+}
+
+TEST(Parameters, OtherIndicesAreIgnored) {
+    RecordingHost host;
+    Instance effect;
+    for (VstInt32 index : {2, -1, 99}) effect.setParameter(index, 0.0f);
+    EXPECT_EQ(effect.getParameter(0), 0.25f);
+    EXPECT_EQ(effect.getParameter(1), 0.95f);
+    EXPECT_EQ(effect.getParameter(2), 1.0f);
+}
+
+TEST(Parameters, PitchSelectsTheRateIndexByTruncation) {
+    struct Case {
+        float pitch;
+        VstInt32 index;
+    };
+    const Case cases[] = {
+        {0.0f, 0},   {1.0f / 15.0f, 1}, {0.5f, 7},     {0.95f, 14},   {0.9999f, 14},
+        {1.0f, 15},  {0.0666f, 0},      {14.5f / 15, 14}, {-0.0f, 0},
+        // Outside the range the index stays inside the table: below and NaN select the lowest
+        // rate, above the highest.
+        {-0.01f, 0}, {-1.0f, 0},        {-kInf, 0},    {kNaN, 0},     {1.0001f, 15},
+        {2.0f, 15},  {1e30f, 15},       {kInf, 15},
+        {std::numeric_limits<float>::denorm_min(), 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(DeltaModEffect::rateIndexFor(c.pitch), c.index) << c.pitch;
+    for (int i = 0; i < DeltaModEffect::kNumRates; ++i)
+        EXPECT_EQ(DeltaModEffect::rateIndexFor(static_cast<float>(i) / 15.0f), i);
+}
+
+TEST(Parameters, RateTableHoldsTheSixteenRates) {
+    const std::uint32_t bits[DeltaModEffect::kNumRates] = {
+        0x4582ADAE, 0x45932F71, 0x45A48052, 0x45AEC852, 0x45C38F9A, 0x45DC32CD,
+        0x45F77ACD, 0x4602ADAE, 0x46132F71, 0x462EC866, 0x4644F000, 0x465A7A66,
+        0x4683E966, 0x46A48066, 0x46C233CD, 0x470177E6};
+    for (int i = 0; i < DeltaModEffect::kNumRates; ++i) {
+        std::uint32_t got = 0;
+        std::memcpy(&got, &DeltaModEffect::kRates[static_cast<size_t>(i)], 4);
+        EXPECT_EQ(got, bits[i]) << i;
+        EXPECT_LT(DeltaModEffect::kRates[static_cast<size_t>(i)], 44100.0f);
+    }
+}
+
+TEST(Parameters, OutOfRangePitchProcessesLikeTheNearestEnd) {
+    RecordingHost host;
+    std::vector<float> noise(8000);
+    unsigned seed = 7;
+    for (float& v : noise) v = static_cast<float>((seed = seed * 1664525u + 1013904223u) >> 9) / 4194304.0f - 1.0f;
+    auto run = [&](float pitch) {
+        Instance effect;
+        effect.setParameter(1, pitch);
+        return effect.process(noise, noise);
+    };
+    const auto lowest = run(0.0f);
+    const auto highest = run(1.0f);
+    EXPECT_NE(lowest, highest);
+    for (float pitch : {-0.5f, -kInf, kNaN}) EXPECT_EQ(run(pitch), lowest) << pitch;
+    for (float pitch : {1.5f, kInf}) EXPECT_EQ(run(pitch), highest) << pitch;
+}
+
+} // namespace
