@@ -80,7 +80,7 @@ struct AEffect {
 #define SLOPECRUSH_ASSERT_OFFSET(field, at32, at64)                                                \
     static_assert(offsetof(AEffect, field) == (sizeof(void*) == 4 ? (at32) : (at64)),              \
                   "AEffect::" #field " is not where hosts look for it")
-SLOPECRUSH_ASSERT_OFFSET(magic, 0, 0);
+static_assert(offsetof(AEffect, magic) == 0, "AEffect::magic must come first");
 SLOPECRUSH_ASSERT_OFFSET(dispatcher, 4, 8);
 SLOPECRUSH_ASSERT_OFFSET(process, 8, 16);
 SLOPECRUSH_ASSERT_OFFSET(setParameter, 12, 24);

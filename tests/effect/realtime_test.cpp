@@ -17,6 +17,9 @@
 #if defined(__SSE__) || defined(_M_X64) || defined(__x86_64__)
 #include <xmmintrin.h>
 #define SLOPECRUSH_HAVE_MXCSR 1
+// The control bits of MXCSR (rounding, flush-to-zero, denormals-are-zero, exception masks); the
+// low six bits are sticky status flags that any arithmetic may raise.
+unsigned controlBits() { return _mm_getcsr() & ~0x3Fu; }
 #endif
 
 namespace {
@@ -108,12 +111,12 @@ TEST(Realtime, FloatingPointControlStateIsLeftAlone) {
     for (int mode : {FE_TONEAREST, FE_UPWARD, FE_TOWARDZERO}) {
         std::fesetround(mode);
 #ifdef SLOPECRUSH_HAVE_MXCSR
-        const unsigned before = _mm_getcsr();
+        const unsigned before = controlBits();
 #endif
         runBlocks(effect.get());
         EXPECT_EQ(std::fegetround(), mode);
 #ifdef SLOPECRUSH_HAVE_MXCSR
-        EXPECT_EQ(_mm_getcsr(), before);
+        EXPECT_EQ(controlBits(), before);
 #endif
     }
     std::fesetround(FE_TONEAREST);
@@ -122,7 +125,7 @@ TEST(Realtime, FloatingPointControlStateIsLeftAlone) {
     const unsigned hostState = _mm_getcsr();
     _mm_setcsr(hostState | 0x8040);
     runBlocks(effect.get());
-    EXPECT_EQ(_mm_getcsr(), hostState | 0x8040);
+    EXPECT_EQ(controlBits(), (hostState | 0x8040) & ~0x3Fu);
     _mm_setcsr(hostState);
 #endif
 }
