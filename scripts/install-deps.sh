@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages every build and test of this project needs (run as root, or
-# through sudo). Packages already present are left alone, so a second run costs nothing.
+# Installs the Debian 12 packages every build and test of this project needs. Run it as root or
+# as a user with sudo. Packages already present are left alone, so a second run costs nothing.
 set -euo pipefail
 
 packages=(
@@ -17,6 +17,9 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  as_root=()
+  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+  "${as_root[@]}" apt-get update -qq
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
