@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang googletest libbenchmark-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev
   libsndfile1-dev libcli11-dev
   gcc-multilib g++-multilib qemu-user
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
@@ -21,5 +21,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || as_root=(sudo)
   "${as_root[@]}" apt-get update -qq
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    apt-get install -y -qq "${missing[@]}"
 fi
