@@ -13,9 +13,14 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86|X8
 endif()
 
 if(SLOPECRUSH_SANITIZE)
-  set(_sanitize -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  # Halt on the first report: a sanitizer finding is a failure, not a warning.
+  set(_sanitize -fsanitize=${SLOPECRUSH_SANITIZE} -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_compile_options(slopecrush_options INTERFACE ${_sanitize})
   target_link_options(slopecrush_options INTERFACE ${_sanitize})
+endif()
+if(SLOPECRUSH_FUZZ)
+  # Coverage instrumentation for everything; the fuzz target links libFuzzer's main itself.
+  target_compile_options(slopecrush_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
 if(WIN32)

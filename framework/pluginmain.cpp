@@ -23,7 +23,7 @@ extern "C" VST_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback aud
 
 // Loader lock held: nothing to set up or tear down.
 BOOL WINAPI DllMain(HINSTANCE /*instance*/, DWORD /*reason*/, LPVOID /*reserved*/) { return TRUE; }
-#else
+#elif !defined(SLOPECRUSH_NO_MAIN_ALIAS) // a fuzzing program has a main of its own
 // Older hosts look for "main". C++ reserves that name for the program's entry, so the alias is
 // bound to the symbol by its assembler name.
 extern "C" VST_EXPORT AEffect* VSTCALLBACK vstMainAlias(audioMasterCallback audioMaster) __asm__(

@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Configures, builds and tests every preset in turn; stops at the first failure.
-#   scripts/test-all.sh            all presets
-#   scripts/test-all.sh debug      only the ones named
+# Configures, builds and tests every preset in turn, then runs the whole suite under valgrind
+# memcheck and the fuzz target for about a minute; stops at the first failure.
+#   scripts/test-all.sh                 everything (what CI runs)
+#   scripts/test-all.sh debug fuzz      only the jobs named
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(default debug linux32 win32 win64)
+jobs=("$@")
+[ ${#jobs[@]} -gt 0 ] || jobs=(default debug tsan linux32 win32 win64 memcheck fuzz)
 
-for preset in "${presets[@]}"; do
-  echo "=== ${preset}"
-  cmake --workflow --preset "${preset}"
+for job in "${jobs[@]}"; do
+  echo "=== ${job}"
+  case "$job" in
+    memcheck) scripts/memcheck.sh ;;
+    fuzz) scripts/fuzz.sh ;;
+    *) cmake --workflow --preset "$job" ;;
+  esac
 done
-echo "=== all presets passed: ${presets[*]}"
+echo "=== all passed: ${jobs[*]}"

@@ -27,6 +27,12 @@ std::atomic<bool> counting{false};
 std::atomic<long> allocations{0};
 } // namespace
 
+// These replacements pair malloc with free by design; GCC's inliner cannot see that once it has
+// inlined a replaced operator delete next to a replaced operator new.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
 // Every allocation of this test program passes here; only those made while counting count.
 void* operator new(std::size_t size) {
     if (counting.load()) ++allocations;
