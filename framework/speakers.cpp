@@ -56,7 +56,7 @@ bool AudioEffectX::allocateArrangement(VstSpeakerArrangement** arrangement, VstI
 
 bool AudioEffectX::deallocateArrangement(VstSpeakerArrangement** arrangement) {
     // No slot is a caller's mistake, not an empty slot: nothing was emptied, so say so, as the
-    // other tools do for a missing pointer (matchArrangement then stops here).
+    // other tools do for a missing pointer.
     if (arrangement == nullptr) return false;
     std::free(*arrangement); // the effect's own block, from allocateArrangement; null is fine
     *arrangement = nullptr;

@@ -41,6 +41,15 @@ Result integer(std::int64_t value) { return Result{value, 0.0}; }
 Result pointer(const void* p) { return integer(reinterpret_cast<std::intptr_t>(p)); }
 Result nothing() { return Result{}; }
 
+void expectSent(const HostCall& sent, const HostCall& expected) {
+    EXPECT_EQ(sent.effect, expected.effect);
+    EXPECT_EQ(sent.opcode, expected.opcode);
+    EXPECT_EQ(sent.index, expected.index);
+    EXPECT_EQ(sent.value, expected.value);
+    EXPECT_EQ(sent.ptr, expected.ptr);
+    EXPECT_EQ(sent.opt, expected.opt);
+}
+
 constexpr double kDefaultSampleRate = 44100.0;
 constexpr VstInt32 kDefaultBlockSize = 1024;
 
@@ -251,13 +260,8 @@ TEST(HostServices, EveryWrapperSendsOneExactRequestAndConvertsTheAnswer) {
             const Result result = wrapper.call(effect);
 
             ASSERT_EQ(host.calls.size(), 1u);
-            const HostCall& sent = host.calls.front();
-            EXPECT_EQ(sent.effect, effect.getAeffect());
-            EXPECT_EQ(sent.opcode, wrapper.opcode);
-            EXPECT_EQ(sent.index, wrapper.index);
-            EXPECT_EQ(sent.value, wrapper.value);
-            EXPECT_EQ(sent.ptr, wrapper.ptr);
-            EXPECT_EQ(sent.opt, wrapper.opt);
+            expectSent(host.calls.front(), {effect.getAeffect(), wrapper.opcode, wrapper.index,
+                                            wrapper.value, wrapper.ptr, wrapper.opt});
             EXPECT_EQ(result, expectedFor(wrapper.conversion, answer));
         }
     }
@@ -311,11 +315,8 @@ TEST(HostServices, SetParameterAutomatedChangesTheEffectBeforeTellingTheHost) {
         effect.setParameterAutomated(c.index, c.value);
         EXPECT_EQ(checked, 1);
         ASSERT_EQ(host.calls.size(), 1u);
-        EXPECT_EQ(host.calls.front().effect, effect.getAeffect());
-        EXPECT_EQ(host.calls.front().index, c.index);
-        EXPECT_EQ(host.calls.front().value, 0);
-        EXPECT_EQ(host.calls.front().ptr, nullptr);
-        EXPECT_EQ(host.calls.front().opt, c.value);
+        expectSent(host.calls.front(),
+                   {effect.getAeffect(), audioMasterAutomate, c.index, 0, nullptr, c.value});
     }
 }
 
@@ -401,13 +402,7 @@ TEST(HostServices, ResumeAsksForMidiOnlyForASynthOrAnEffectThatReceivesMidi) {
             continue;
         }
         ASSERT_EQ(host.calls.size(), 1u);
-        const HostCall& sent = host.calls.front();
-        EXPECT_EQ(sent.effect, record);
-        EXPECT_EQ(sent.opcode, audioMasterWantMidi);
-        EXPECT_EQ(sent.index, 0);
-        EXPECT_EQ(sent.value, 1);
-        EXPECT_EQ(sent.ptr, nullptr);
-        EXPECT_EQ(sent.opt, 0.0f);
+        expectSent(host.calls.front(), {record, audioMasterWantMidi, 0, 1, nullptr, 0.0f});
     }
 }
 
