@@ -22,13 +22,14 @@ using VstIntPtr = std::intptr_t;
 
 // A 32-bit value whose most significant byte is the first character: fourCharCode("VstP").
 constexpr VstInt32 fourCharCode(const char (&code)[5]) {
-    return static_cast<VstInt32>((static_cast<std::uint32_t>(static_cast<unsigned char>(code[0])) << 24) |
-                                 (static_cast<std::uint32_t>(static_cast<unsigned char>(code[1])) << 16) |
-                                 (static_cast<std::uint32_t>(static_cast<unsigned char>(code[2])) << 8) |
-                                 static_cast<std::uint32_t>(static_cast<unsigned char>(code[3])));
+    return static_cast<VstInt32>(
+        (static_cast<std::uint32_t>(static_cast<unsigned char>(code[0])) << 24) |
+        (static_cast<std::uint32_t>(static_cast<unsigned char>(code[1])) << 16) |
+        (static_cast<std::uint32_t>(static_cast<unsigned char>(code[2])) << 8) |
+        static_cast<std::uint32_t>(static_cast<unsigned char>(code[3])));
 }
 
-constexpr VstInt32 kEffectMagic = fourCharCode("VstP"); // marks a valid record
+constexpr VstInt32 kEffectMagic = fourCharCode("VstP");     // marks a valid record
 constexpr VstInt32 kDefaultUniqueID = fourCharCode("NoEf"); // the base class's placeholder ID
 constexpr VstInt32 kEffectIdentify = fourCharCode("NvEf");  // the answer to effIdentify
 constexpr VstInt32 kVstVersion = 2400;
@@ -284,8 +285,14 @@ struct VstSpeakerProperties {
     char future[28];
 };
 static_assert(sizeof(VstSpeakerProperties) == 112, "VstSpeakerProperties must be 112 bytes");
-static_assert(offsetof(VstSpeakerProperties, name) == 16 && offsetof(VstSpeakerProperties, type) == 80 &&
+static_assert(offsetof(VstSpeakerProperties, name) == 16 &&
+                  offsetof(VstSpeakerProperties, type) == 80 &&
                   offsetof(VstSpeakerProperties, future) == 84,
+              "VstSpeakerProperties fields are not where hosts look for them");
+static_assert(offsetof(VstSpeakerProperties, azimuth) == 0 &&
+                  offsetof(VstSpeakerProperties, elevation) == 4 &&
+                  offsetof(VstSpeakerProperties, radius) == 8 &&
+                  offsetof(VstSpeakerProperties, reserved) == 12,
               "VstSpeakerProperties fields are not where hosts look for them");
 
 // A channel layout: this 8-byte header, followed in the same block by numChannels speaker
@@ -295,6 +302,12 @@ struct VstSpeakerArrangement {
     VstInt32 numChannels;
 };
 static_assert(sizeof(VstSpeakerArrangement) == 8, "VstSpeakerArrangement header must be 8 bytes");
+static_assert(offsetof(VstSpeakerArrangement, type) == 0 &&
+                  offsetof(VstSpeakerArrangement, numChannels) == 4,
+              "VstSpeakerArrangement fields are not where hosts look for them");
+// The speaker records share the header's block, so they must start aligned right after it.
+static_assert(sizeof(VstSpeakerArrangement) % alignof(VstSpeakerProperties) == 0,
+              "speaker records after the header would be misaligned");
 
 // Byte size of an arrangement block with n speakers.
 constexpr std::size_t speakerArrangementSize(std::size_t n) {
@@ -302,8 +315,9 @@ constexpr std::size_t speakerArrangementSize(std::size_t n) {
 }
 
 inline VstSpeakerProperties* speakerAt(VstSpeakerArrangement* arrangement, VstInt32 i) {
-    return reinterpret_cast<VstSpeakerProperties*>(reinterpret_cast<unsigned char*>(arrangement) +
-                                                   speakerArrangementSize(static_cast<std::size_t>(i)));
+    return reinterpret_cast<VstSpeakerProperties*>(
+        reinterpret_cast<unsigned char*>(arrangement) +
+        speakerArrangementSize(static_cast<std::size_t>(i)));
 }
 
 // Records that the framework only passes through by pointer; it never reads their fields.
