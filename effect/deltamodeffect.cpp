@@ -1,5 +1,7 @@
 #include "deltamodeffect.h"
 
+#include "valuetext.h"
+
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -25,8 +27,7 @@ DeltaModEffect::DeltaModEffect(audioMasterCallback audioMaster)
     setNumOutputs(2);
     setUniqueID(kUniqueID);
     canProcessReplacing(true);
-    std::strncpy(programName, "Default", kProgramNameLength);
-    programName[kProgramNameLength] = 0;
+    copyText(programName, "Default", kProgramNameLength);
     // Captured once: a later effSetSampleRate does not move the conversion rates.
     referenceRate = sampleRate;
 }

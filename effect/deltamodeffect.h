@@ -23,6 +23,7 @@ public:
     static constexpr float kDefaultGain = 0.25f;  // unity: the mix is scaled by gain x 4
     static constexpr float kDefaultPitch = 0.95f; // rate index 14, 24857.9 Hz
     static constexpr int kProgramNameLength = 24;
+    static constexpr VstInt32 kVendorVersion = 1001;
 
     explicit DeltaModEffect(audioMasterCallback audioMaster);
 
@@ -35,6 +36,18 @@ public:
     // Audio thread; this effect never announces double precision, so it does nothing.
     void processDoubleReplacing(double** /*inputs*/, double** /*outputs*/,
                                 VstInt32 /*sampleFrames*/) override {}
+
+    // Texts the host shows; each writes its text with the bounded copy into a buffer of the
+    // stated length plus one. Main thread; they never block or allocate.
+    void getParameterName(VstInt32 index, char* text) override;     // 8; other indices: untouched
+    void getParameterLabel(VstInt32 index, char* label) override;   // 8; other indices: untouched
+    void getParameterDisplay(VstInt32 index, char* text) override;  // 8; other indices: untouched
+    void setProgramName(char* name) override;                       // reads at most 24
+    void getProgramName(char* name) override;                       // 24
+    bool getEffectName(char* name) override;                        // 32
+    bool getVendorString(char* text) override;                      // 64
+    bool getProductString(char* text) override;                     // 64
+    VstInt32 getVendorVersion() override { return kVendorVersion; } // 1001
 
     // The rate index a "Pitch" value selects: value x 15 truncated, kept inside the table.
     static VstInt32 rateIndexFor(float pitch);

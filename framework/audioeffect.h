@@ -73,7 +73,8 @@ public:
     virtual VstInt32 getCurrentUniqueId();
     virtual void masterIdle();
 
-    // Value-to-text tools: write at most maxLen characters and a zero at text[maxLen].
+    // Value-to-text tools: write at most maxLen characters and a zero at text[maxLen], nothing
+    // beyond. Any thread; they never block or allocate.
     virtual void dB2string(float value, char* text, VstInt32 maxLen);
     virtual void Hz2string(float samples, char* text, VstInt32 maxLen);
     virtual void ms2string(float samples, char* text, VstInt32 maxLen);
