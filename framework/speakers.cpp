@@ -4,6 +4,7 @@
 // Threads: main thread, like the speaker-arrangement opcodes they serve. allocateArrangement and
 // matchArrangement allocate; none of them blocks otherwise.
 #include "audioeffectx.h"
+#include "valuetext.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,7 +12,7 @@
 
 namespace {
 
-constexpr std::size_t kMaxSpeakerName = sizeof(VstSpeakerProperties::name) - 1; // 63
+constexpr VstInt32 kMaxSpeakerName = sizeof(VstSpeakerProperties::name) - 1; // 63
 
 // The most speakers a block can hold: its size must fit in 32 bits, so a 32-bit host can
 // address all of it, the size cannot wrap in a 32-bit size_t, and every target gives the same
@@ -23,17 +24,6 @@ constexpr VstInt32 kMaxSpeakers =
 static_assert(kHeaderBytes + kSpeakerBytes * kMaxSpeakers <= UINT32_MAX &&
                   kHeaderBytes + kSpeakerBytes * (kMaxSpeakers + 1) > UINT32_MAX,
               "kMaxSpeakers is the last count whose block fits in 32 bits");
-
-// Bounded text copy: at most n characters of a zero-terminated source, zeros for the rest of the
-// first n bytes, and a zero at to[n]. Reads at most n bytes of the source, so a name the host
-// left unterminated is cut rather than overrun.
-void copyBoundedText(char* to, const char* from, std::size_t n) {
-    std::size_t i = 0;
-    for (; i < n && from[i] != 0; ++i)
-        to[i] = from[i];
-    for (; i <= n; ++i)
-        to[i] = 0;
-}
 
 } // namespace
 
@@ -65,7 +55,8 @@ bool AudioEffectX::deallocateArrangement(VstSpeakerArrangement** arrangement) {
 
 bool AudioEffectX::copySpeaker(VstSpeakerProperties* to, VstSpeakerProperties* from) {
     if (to == nullptr || from == nullptr) return false;
-    copyBoundedText(to->name, from->name, kMaxSpeakerName);
+    // At most 63 characters and a zero: a name the host left unterminated is cut, not overrun.
+    copyText(to->name, from->name, kMaxSpeakerName);
     // Bit for bit: a NaN payload or a negative zero passes through as the host wrote it. memmove
     // keeps a copy onto itself defined.
     std::memmove(&to->type, &from->type, sizeof(to->type));
