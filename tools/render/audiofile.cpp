@@ -161,15 +161,15 @@ int outputFormatFor(const std::string& path, std::optional<SampleFormat> request
     }
     if (requested) {
         std::string allowed;
+        const char* name = "";
         for (const Subtype& s : kSubtypes) {
-            if (s.format == *requested &&
-                holds(container->format | s.subtype, channels, sampleRate))
-                return container->format | s.subtype;
-            if (holds(container->format | s.subtype, channels, sampleRate))
-                allowed += std::string(allowed.empty() ? "" : ", ") + s.name;
+            const bool fits = holds(container->format | s.subtype, channels, sampleRate);
+            if (s.format == *requested && fits) return container->format | s.subtype;
+            if (s.format == *requested) name = s.name;
+            if (fits) allowed += std::string(allowed.empty() ? "" : ", ") + s.name;
         }
         throw Failure(ExitCode::Usage, std::string("--format: a ") + container->name +
-                                           " file cannot hold that sample format; it holds " +
+                                           " file cannot hold " + name + " samples; it holds " +
                                            allowed);
     }
     const int keep = preferredSubtype(inputSubtype);
