@@ -26,7 +26,8 @@ public:
     void pick(int left, int right);
 
     int sampleRate() const override { return info.samplerate; }
-    std::int64_t frames() const override { return info.frames; }
+    // A stream's header may not know its length; libsndfile then reports the largest count.
+    std::int64_t frames() const override { return info.frames < SF_COUNT_MAX ? info.frames : -1; }
     int read(float* left, float* right, int count) override; // throws Failure on a read error
 
 private:

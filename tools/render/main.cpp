@@ -13,6 +13,7 @@
 #include <CLI/CLI.hpp>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -328,7 +329,10 @@ int main(int argc, char** argv) {
     try {
         return run(argc, argv);
     } catch (const Failure& failure) {
-        std::cerr << kProgram << ": " << failure.what() << '\n';
+        // One line, whatever a library's message holds.
+        std::string message = failure.what();
+        std::replace(message.begin(), message.end(), '\n', ' ');
+        std::cerr << kProgram << ": " << message << '\n';
         return failure.code();
     } catch (const std::bad_alloc&) {
         std::cerr << kProgram << ": out of memory\n";

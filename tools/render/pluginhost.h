@@ -43,6 +43,7 @@ public:
 
     // The host callback handed to the entry. Answers the version question with 2400 and the
     // sample rate and block size questions with the current settings; everything else with 0.
+    // Any thread the plug-in calls it from; never blocks or allocates.
     static VstIntPtr VSTCALLBACK callback(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                           VstIntPtr value, void* ptr, float opt);
 
