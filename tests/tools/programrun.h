@@ -1,0 +1,34 @@
+// Runs the built slopecrush-render as a person would from a shell, and captures what it says.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct ProgramRun {
+    int exitCode = -1; // the exit status, or 128 + the signal that ended the program
+    std::string out;
+    std::string err;
+};
+
+// Runs slopecrush-render with args in folder cwd (empty: the test's own), with the extra
+// environment variables env. Standard input is empty.
+ProgramRun runRender(const std::vector<std::string>& args, const std::string& cwd = {},
+                     const std::map<std::string, std::string>& env = {});
+
+// A fresh folder for one test, removed with everything in it afterwards.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return root; }
+    std::string operator/(const std::string& name) const { return root + "/" + name; }
+    // The names in the folder, sorted, hidden ones included.
+    std::vector<std::string> names() const;
+
+private:
+    std::string root;
+};

@@ -1,0 +1,284 @@
+// Files rendered by the program against the plug-in driven directly: every input layout and
+// sample format, and every block size, give what a host gets from the library itself.
+
+#include "programrun.h"
+#include "soundfile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kRate = 48000; // not the plug-in's 44100: the sample rate must be kept
+const std::vector<std::string> kSettings = {"--gain", "0.6", "--pitch", "0.3"};
+const std::vector<std::pair<int, float>> kParameters = {{0, 0.6f}, {1, 0.3f}};
+
+// The samples of actual that differ from expected by more than tol, after expected is clipped
+// to full scale when the format clips. Reports the first few.
+int mismatches(const std::vector<float>& actual, const std::vector<float>& expected, float tol,
+               bool clip) {
+    EXPECT_EQ(actual.size(), expected.size());
+    int count = 0;
+    for (size_t i = 0; i < std::min(actual.size(), expected.size()); ++i) {
+        const float want = clip ? std::clamp(expected[i], -1.0f, 1.0f) : expected[i];
+        const bool same = tol == 0.0f ? actual[i] == want : std::fabs(actual[i] - want) <= tol;
+        if (!same && ++count <= 3)
+            ADD_FAILURE() << "sample " << i << ": " << actual[i] << " instead of " << want;
+    }
+    return count;
+}
+
+// The largest difference an integer format may add: a step of rounding on the way in and one
+// on the way out (libsndfile writes full scale as 2^(bits-1) - 1 but reads it by 2^(bits-1)).
+float tolerance(int format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_16:
+        return 2.0f / 32768.0f;
+    case SF_FORMAT_PCM_24:
+        return 2.0f / 8388608.0f;
+    case SF_FORMAT_PCM_32:
+        return 1e-7f; // finer than a float's own precision near full scale
+    default:
+        return 0.0f; // float output: bit for bit
+    }
+}
+
+struct FormatCase {
+    const char* name;
+    int channels;
+    const char* inputName;
+    int inputFormat;
+    const char* outputName;
+    std::vector<std::string> options;
+    int outputFormat; // the one the program should choose
+};
+
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
+
+class RenderFormats : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(RenderFormats, OutputIsWhatTheLibraryGives) {
+    const FormatCase& c = GetParam();
+    TempFolder folder;
+    writeSound(folder / c.inputName, testSound(c.channels, 20000, kRate), c.inputFormat);
+    ASSERT_FALSE(HasFatalFailure());
+    const Sound input = readSound(folder / c.inputName); // as the program reads it
+
+    std::vector<std::string> args{folder / c.inputName, folder / c.outputName};
+    args.insert(args.end(), kSettings.begin(), kSettings.end());
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const ProgramRun run = runRender(args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    const Sound output = readSound(folder / c.outputName);
+    EXPECT_EQ(output.format, c.outputFormat) << std::hex << output.format;
+    EXPECT_EQ(output.sampleRate, kRate);
+    ASSERT_EQ(output.channels, 2) << "the plug-in's two outputs, also for mono input";
+    ASSERT_EQ(output.frames(), input.frames());
+
+    const std::vector<float> left = input.channel(0);
+    const std::vector<float> right = c.channels == 1 ? left : input.channel(1);
+    const std::vector<float> expected = pluginOutput(left, right, kRate, kParameters);
+    const bool integer = tolerance(output.format) > 0.0f;
+    for (int channel = 0; channel < 2; ++channel)
+        EXPECT_EQ(mismatches(output.channel(channel), expected, tolerance(output.format), integer),
+                  0)
+            << "channel " << channel;
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, RenderFormats,
+                         ::testing::Values(FormatCase{"monoPcm16Wav",
+                                                      1,
+                                                      "in.wav",
+                                                      SF_FORMAT_WAV | SF_FORMAT_PCM_16,
+                                                      "out.wav",
+                                                      {},
+                                                      SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+                                           FormatCase{"stereoPcm24Aiff",
+                                                      2,
+                                                      "in.aiff",
+                                                      SF_FORMAT_AIFF | SF_FORMAT_PCM_24,
+                                                      "out.aif",
+                                                      {},
+                                                      SF_FORMAT_AIFF | SF_FORMAT_PCM_24},
+                                           FormatCase{"stereoPcm32Wav",
+                                                      2,
+                                                      "in.wav",
+                                                      SF_FORMAT_WAV | SF_FORMAT_PCM_32,
+                                                      "out.WAV",
+                                                      {},
+                                                      SF_FORMAT_WAV | SF_FORMAT_PCM_32},
+                                           FormatCase{"stereoFloatWav",
+                                                      2,
+                                                      "in.wav",
+                                                      SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                                      "out.wav",
+                                                      {},
+                                                      SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+                                           FormatCase{"monoFloatWav",
+                                                      1,
+                                                      "in.wav",
+                                                      SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                                      "out.wav",
+                                                      {},
+                                                      SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+                                           FormatCase{"stereoPcm16Flac",
+                                                      2,
+                                                      "in.flac",
+                                                      SF_FORMAT_FLAC | SF_FORMAT_PCM_16,
+                                                      "out.flac",
+                                                      {},
+                                                      SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+                                           FormatCase{"floatIntoFlacBecomes24Bit",
+                                                      2,
+                                                      "in.wav",
+                                                      SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                                      "out.flac",
+                                                      {},
+                                                      SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
+                                           FormatCase{"doubleBecomesFloat",
+                                                      2,
+                                                      "in.wav",
+                                                      SF_FORMAT_WAV | SF_FORMAT_DOUBLE,
+                                                      "out.wav",
+                                                      {},
+                                                      SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+                                           FormatCase{"pcm16AskedForFloat",
+                                                      1,
+                                                      "in.wav",
+                                                      SF_FORMAT_WAV | SF_FORMAT_PCM_16,
+                                                      "out.wav",
+                                                      {"--format", "float"},
+                                                      SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+                                           FormatCase{"floatAskedForPcm16Aiff",
+                                                      2,
+                                                      "in.wav",
+                                                      SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                                      "out.aiff",
+                                                      {"--format", "pcm16"},
+                                                      SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+                                           FormatCase{"pcm24AskedForPcm32",
+                                                      2,
+                                                      "in.flac",
+                                                      SF_FORMAT_FLAC | SF_FORMAT_PCM_24,
+                                                      "out.wav",
+                                                      {"--format", "pcm32"},
+                                                      SF_FORMAT_WAV | SF_FORMAT_PCM_32}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Render, OggVorbisBothWays) {
+    TempFolder folder;
+    writeSound(folder / "in.ogg", testSound(2, 20000, kRate), SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+    ASSERT_FALSE(HasFatalFailure());
+
+    // Lossy in: the output falls back to 16 bits.
+    ProgramRun run = runRender({folder / "in.ogg", folder / "out.wav"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(readSound(folder / "out.wav").format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+
+    // Lossy out: close to the library's result, not equal.
+    run = runRender({folder / "out.wav", folder / "again.ogg"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const Sound wav = readSound(folder / "out.wav");
+    const Sound ogg = readSound(folder / "again.ogg");
+    EXPECT_EQ(ogg.format, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+    EXPECT_EQ(ogg.sampleRate, kRate);
+    ASSERT_EQ(ogg.frames(), wav.frames());
+    const std::vector<float> expected = pluginOutput(wav.channel(0), wav.channel(1), kRate);
+    const std::vector<float> actual = ogg.channel(0);
+    double error = 0.0;
+    double energy = 0.0;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        error += (actual[i] - expected[i]) * (actual[i] - expected[i]);
+        energy += expected[i] * expected[i];
+    }
+    EXPECT_LT(error, 0.01 * energy) << "more than -20 dB of coding error";
+}
+
+TEST(Render, EveryBlockSizeGivesTheSameBits) {
+    TempFolder folder;
+    const Sound sound = testSound(2, 30011, kRate);
+    writeSound(folder / "in.wav", sound, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    ASSERT_FALSE(HasFatalFailure());
+    const std::vector<float> expected =
+        pluginOutput(sound.channel(0), sound.channel(1), kRate, kParameters);
+
+    for (const char* block : {"1", "7", "512", "4096", "65536"}) {
+        SCOPED_TRACE(block);
+        std::vector<std::string> args{folder / "in.wav", folder / "out.wav", "--force", "--block",
+                                      block};
+        args.insert(args.end(), kSettings.begin(), kSettings.end());
+        const ProgramRun run = runRender(args);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const Sound output = readSound(folder / "out.wav");
+        EXPECT_EQ(mismatches(output.channel(0), expected, 0.0f, false), 0);
+        EXPECT_EQ(mismatches(output.channel(1), expected, 0.0f, false), 0);
+    }
+}
+
+TEST(Render, IntegerOutputClipsAtFullScaleInsteadOfWrappingAround) {
+    TempFolder folder;
+    // A slow full-scale sine at full gain holds the counter at its floor of -33 steps, -1.03125.
+    Sound sine;
+    sine.sampleRate = kRate;
+    sine.channels = 1;
+    for (int i = 0; i < 20000; ++i)
+        sine.samples.push_back(static_cast<float>(std::sin(2.0 * 3.14159265 * 50.0 * i / kRate)));
+    writeSound(folder / "in.wav", sine, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    ASSERT_FALSE(HasFatalFailure());
+    const ProgramRun run =
+        runRender({folder / "in.wav", folder / "out.wav", "--format", "pcm16", "--gain", "1"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("samples clipped at full scale"), std::string::npos) << run.out;
+
+    const Sound input = readSound(folder / "in.wav");
+    const std::vector<float> expected =
+        pluginOutput(input.samples, input.samples, kRate, {{0, 1.0f}});
+    const std::vector<float> output = readSound(folder / "out.wav").channel(0);
+    ASSERT_EQ(output.size(), expected.size());
+    int beyond = 0;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        if (expected[i] >= -1.0f) continue;
+        ++beyond;
+        EXPECT_EQ(output[i], -1.0f) << "sample " << i << " of " << expected[i];
+    }
+    EXPECT_GT(beyond, 0) << "the test sound should go past full scale";
+}
+
+TEST(Render, SaysWhatItDidInOneLineUnlessQuiet) {
+    TempFolder folder;
+    writeSound(folder / "in.wav", testSound(2, 24000, kRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    ASSERT_FALSE(HasFatalFailure());
+
+    ProgramRun run = runRender({folder / "in.wav", folder / "out.wav"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(
+        run.out.rfind("wrote " + folder / "out.wav" + ": 24000 frames, 0.500 s at 48000 Hz, ", 0),
+        0u)
+        << run.out;
+    EXPECT_NE(run.out.find("x realtime, peak "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(" dBFS"), std::string::npos) << run.out;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
+    EXPECT_EQ(run.err, "") << "no progress bar when stderr is not a terminal";
+
+    run = runRender({folder / "in.wav", folder / "quiet.wav", "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(readSound(folder / "quiet.wav").frames(), 24000);
+}
+
+TEST(Render, ForceReplacesAnExistingOutput) {
+    TempFolder folder;
+    writeSound(folder / "in.wav", testSound(2, 1000, kRate), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    writeSound(folder / "out.wav", testSound(1, 50, kRate), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    ASSERT_FALSE(HasFatalFailure());
+    const ProgramRun run = runRender({folder / "in.wav", folder / "out.wav", "--force"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(readSound(folder / "out.wav").frames(), 1000);
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"in.wav", "out.wav"}));
+}
+
+} // namespace
