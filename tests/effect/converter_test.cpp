@@ -166,30 +166,37 @@ TEST(Converter, HostileInputStaysFiniteAndBoundedAndRecovers) {
     const float inf = std::numeric_limits<float>::infinity();
     const float hostile[] = {nan, inf, -inf, 1e30f, -1e30f, std::numeric_limits<float>::denorm_min(),
                              -std::numeric_limits<float>::max()};
-    Instance effect;
-    Instance reference;
-    for (size_t k = 0; k < 50; ++k) {
-        std::vector<float> left(997);
-        std::vector<float> right(997);
-        for (size_t i = 0; i < left.size(); ++i) {
-            left[i] = hostile[(i + k) % 7];
-            right[i] = hostile[(i * 3 + k) % 7];
+    // Hostile values on both channels, then on the left only and on the right only (the other
+    // channel carrying an ordinary tone): about a million frames each way.
+    for (int channels = 0; channels < 3; ++channels) {
+        Instance effect;
+        effect.setParameter(1, 0.3f * static_cast<float>(channels));
+        for (size_t k = 0; k < 200; ++k) {
+            std::vector<float> left(4999);
+            std::vector<float> right(4999);
+            for (size_t i = 0; i < left.size(); ++i) {
+                const float tone = 0.8f * std::sin(static_cast<float>(i) * 0.01f);
+                left[i] = channels == 2 ? tone : hostile[(i + k) % 7];
+                right[i] = channels == 1 ? tone : hostile[(i * 3 + k) % 7];
+            }
+            for (float v : effect.process(left, right, 61 + static_cast<int>(k))) {
+                ASSERT_TRUE(std::isfinite(v));
+                ASSERT_GE(v, -1.03125f);
+                ASSERT_LE(v, 1.0f);
+            }
         }
-        for (float v : effect.process(left, right, 61)) {
-            ASSERT_TRUE(std::isfinite(v));
-            ASSERT_GE(v, -1.03125f);
-            ASSERT_LE(v, 1.0f);
-        }
+        // Once the input is ordinary again, so is the output: silence closes the gate and reads
+        // exact zero, and a tone comes out as it does from an instance that never saw the abuse.
+        const auto quiet = constant(20000, 0.0f);
+        EXPECT_EQ(effect.process(quiet, quiet).back(), 0.0f);
+        Instance reference;
+        reference.setParameter(1, 0.3f * static_cast<float>(channels));
+        reference.process(quiet, quiet);
+        const auto tone = constant(4000, 0.5f);
+        const auto recovered = effect.process(tone, tone);
+        const auto expected = reference.process(tone, tone);
+        for (size_t i = 1000; i < tone.size(); ++i) ASSERT_NEAR(recovered[i], expected[i], 0.07f);
     }
-    // Once the input is normal again, the output is the converter's ordinary answer: after a
-    // long enough stretch of silence the gate closes and both instances read exact zero.
-    const auto quiet = constant(20000, 0.0f);
-    EXPECT_EQ(effect.process(quiet, quiet).back(), 0.0f);
-    const auto tone = constant(4000, 0.5f);
-    const auto recovered = effect.process(tone, tone);
-    reference.process(quiet, quiet);
-    const auto expected = reference.process(tone, tone);
-    EXPECT_NEAR(recovered.back(), expected.back(), 0.07f);
 }
 
 TEST(Converter, HugeBlocksAreProcessedWhole) {
