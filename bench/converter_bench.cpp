@@ -11,6 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,8 @@ constexpr int kBlockSizes[] = {1, 16, 64, 512, 4096};
 constexpr int kDefaultRateIndex = 14;
 constexpr int kNumRates = 16;
 constexpr float kSmoothing = 0.65f;
+constexpr int kBatchFrames = 4096; // frames per timed batch when comparing with the floor
+constexpr int kRatioPairs = 101;   // converter and floor batches compared per repetition
 
 // The host side of the conversation: the effect only asks for the version.
 VstIntPtr VSTCALLBACK benchHost(AEffect* /*effect*/, VstInt32 opcode, VstInt32 /*index*/,
@@ -60,40 +64,87 @@ private:
     AEffect* effect;
 };
 
-void converterBench(benchmark::State& state, BenchSignal kind, int rateIndex, int block) {
-    StereoSignal signal = makeSignal(kind, kSignalFrames);
-    std::vector<float> out0(block);
-    std::vector<float> out1(block);
-    HostedEffect effect(block);
-    effect->setParameter(effect.operator->(), 1, pitchFor(rateIndex));
-    if (kind == BenchSignal::Silence) {
-        // Silence after noise: the gate has been open and the smoother busy.
-        StereoSignal noise = makeSignal(BenchSignal::Noise, kSignalFrames);
-        std::vector<float> scratch(kSignalFrames);
-        effect.process(noise.left.data(), noise.right.data(), scratch.data(), scratch.data(),
-                       kSignalFrames);
+// Plays consecutive blocks of one signal through one effect instance.
+class ConverterPlayer {
+public:
+    ConverterPlayer(BenchSignal kind, int rateIndex, int block)
+        : signal(makeSignal(kind, kSignalFrames)), out0(block), out1(block), effect(block),
+          block(block) {
+        effect->setParameter(effect.operator->(), 1, pitchFor(rateIndex));
+        if (kind == BenchSignal::Silence) {
+            // Silence after noise: the gate has been open and the smoother busy.
+            StereoSignal noise = makeSignal(BenchSignal::Noise, kSignalFrames);
+            std::vector<float> scratch(kSignalFrames);
+            effect.process(noise.left.data(), noise.right.data(), scratch.data(), scratch.data(),
+                           kSignalFrames);
+        }
     }
-    int at = 0;
-    for (auto _ : state) {
+    void next() {
         effect.process(&signal.left[at], &signal.right[at], out0.data(), out1.data(), block);
         at += block;
         if (at + block > kSignalFrames) at = 0;
     }
-    benchmark::DoNotOptimize(out0.data());
-    state.SetItemsProcessed(state.iterations() * block);
-}
 
-void floorBench(benchmark::State& state, int block) {
-    const std::vector<float> levels = makeLevels(kSignalFrames);
-    std::vector<float> out(block);
-    float memory = 0.0f;
+private:
+    StereoSignal signal;
+    std::vector<float> out0;
+    std::vector<float> out1;
+    HostedEffect effect;
+    int block;
     int at = 0;
-    for (auto _ : state) {
+};
+
+// Plays consecutive blocks of precomputed levels through the bare smoother.
+class FloorPlayer {
+public:
+    explicit FloorPlayer(int block) : levels(makeLevels(kSignalFrames)), out(block), block(block) {}
+    void next() {
         smootherFloor(&levels[at], out.data(), block, kSmoothing, memory);
         at += block;
         if (at + block > kSignalFrames) at = 0;
     }
-    benchmark::DoNotOptimize(out.data());
+
+private:
+    std::vector<float> levels;
+    std::vector<float> out;
+    int block;
+    float memory = 0.0f;
+    int at = 0;
+};
+
+// The converter's time over the floor's for the same frames, measured in short alternating
+// batches and summarised by the median: other programs on the machine slow both sides of a pair
+// alike, and a batch that was interrupted is an outlier the median ignores.
+double pairedRatio(ConverterPlayer& converter, FloorPlayer& floor, int block) {
+    using Clock = std::chrono::steady_clock;
+    const int calls = std::max(1, kBatchFrames / block);
+    auto timed = [calls](auto& player) {
+        const auto start = Clock::now();
+        for (int i = 0; i < calls; ++i) player.next();
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    };
+    std::vector<double> ratios;
+    for (int pair = 0; pair < kRatioPairs; ++pair) {
+        // Alternate which side goes first, so neither always runs on a warmer machine.
+        const double first = pair % 2 ? timed(floor) : timed(converter);
+        const double second = pair % 2 ? timed(converter) : timed(floor);
+        ratios.push_back(pair % 2 ? second / first : first / second);
+    }
+    std::nth_element(ratios.begin(), ratios.begin() + kRatioPairs / 2, ratios.end());
+    return ratios[kRatioPairs / 2];
+}
+
+void converterBench(benchmark::State& state, BenchSignal kind, int rateIndex, int block) {
+    ConverterPlayer converter(kind, rateIndex, block);
+    for (auto _ : state) converter.next();
+    state.SetItemsProcessed(state.iterations() * block);
+    FloorPlayer floor(block);
+    state.counters[FloorRatioReporter::kRatioCounter] = pairedRatio(converter, floor, block);
+}
+
+void floorBench(benchmark::State& state, int block) {
+    FloorPlayer floor(block);
+    for (auto _ : state) floor.next();
     state.SetItemsProcessed(state.iterations() * block);
 }
 

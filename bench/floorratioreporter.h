@@ -1,7 +1,8 @@
 // A console reporter that, once every benchmark has run, adds a summary: each converter run's
-// frames per second, its cost relative to the floor measured at the same block size in the same
-// run, how many instances one core could run in real time at 44.1 kHz, and whether the goal for
-// that block size holds. With repetitions it uses the medians.
+// frames per second, its cost relative to the floor (the counter each converter benchmark
+// measures against the floor at its own block size), how many instances one core could run in
+// real time at 44.1 kHz, and whether the goal for that block size holds. With repetitions it
+// uses the medians.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -12,6 +13,9 @@
 
 class FloorRatioReporter : public benchmark::ConsoleReporter {
 public:
+    // The counter holding a run's time over the floor's.
+    static constexpr const char* kRatioCounter = "x_floor";
+
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
 
@@ -25,6 +29,7 @@ private:
     struct Result {
         double framesPerSecond = 0.0;
         bool median = false;
+        double ratio = 0.0; // 0 where the run measured none
     };
     std::vector<std::string> order; // names as they first ran
     std::map<std::string, Result> results;
