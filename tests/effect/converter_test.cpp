@@ -103,8 +103,8 @@ Stereo randomSignal(std::mt19937& random, int frames) {
 }
 
 float randomGain(std::mt19937& random) {
-    const float choices[] = {0.0f, 0.25f, 0.5f,  1.0f,   -0.5f,      3.0f,
-                             kNaN, kInf,  -kInf, 1e-30f, kDenormMin, 0.2500001f};
+    const float choices[] = {0.0f, 0.25f, 0.5f,   1.0f,       -0.5f,      3.0f,  kNaN,
+                             kInf, -kInf, 1e-30f, kDenormMin, 0.2500001f, 1e30f, kMax};
     if (random() % 3 == 0) return std::uniform_real_distribution<float>(0.0f, 1.0f)(random);
     return choices[random() % (sizeof choices / sizeof choices[0])];
 }
@@ -228,6 +228,26 @@ TEST(ConverterAtEveryRate, MatchesTheReferenceOverLongNoise) {
         const std::vector<float> got = effect.process(left, right, 509);
         EXPECT_EQ(firstDifference(got.data(), want0.data(), frames), -1) << "rate index " << rate;
     }
+}
+
+// At 12604 Hz, a whole number, the phase holds whole numbers and never rounds; 11025 frames add
+// up to 3151 x 44100, so the sum lands exactly on the reference rate there, and that frame steps.
+TEST(ConverterPhase, SumExactlyOnTheReferenceRateSteps) {
+    RecordingHost host;
+    const int frames = 11100;
+    const std::vector<float> in(frames, 1.0f);
+    Instance effect;
+    effect.start();
+    ReferenceConverter reference;
+    const float pitch = 10.5f / 15.0f; // rate index 10
+    effect.setParameter(1, pitch);
+    reference.setParameter(1, pitch);
+    ASSERT_EQ(reference.rate(), 12604.0f);
+    std::vector<float> want0(frames);
+    std::vector<float> want1(frames);
+    reference.process(in.data(), in.data(), want0.data(), want1.data(), frames);
+    const std::vector<float> got = effect.process(in, in, 4096);
+    EXPECT_EQ(firstDifference(got.data(), want0.data(), frames), -1);
 }
 
 } // namespace
