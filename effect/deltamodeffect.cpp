@@ -7,6 +7,23 @@
 namespace {
 
 constexpr double kStepSize = 0.03125; // 1/32: the level of one counter step
+// The counter's range. It starts at 0, moves up only while below the quantised target, which is
+// at most 32, and down only while at or above it, which is at least -32.
+constexpr int kLowestCount = -33;
+constexpr int kHighestCount = 32;
+constexpr int kNumCounts = kHighestCount - kLowestCount + 1;
+
+// Every level the counter can give, counter x 1/32 (exact). Looking a level up spares the loop
+// an integer-to-double conversion, which would move the counter from the integer unit to the
+// floating-point unit on every frame.
+constexpr std::array<double, kNumCounts> levelTable() {
+    std::array<double, kNumCounts> levels{};
+    for (int count = kLowestCount; count <= kHighestCount; ++count)
+        levels[count - kLowestCount] = count * kStepSize;
+    return levels;
+}
+constexpr std::array<double, kNumCounts> kLevels = levelTable();
+
 constexpr int kMaxRateIndex = DeltaModEffect::kNumRates - 1;
 // The mix x 0.5 x gain x 4 is the target, and the target x 32 the quantiser's input; folded
 // into one factor, see quantise.
@@ -130,14 +147,16 @@ void DeltaModEffect::processReplacing(float** inputs, float** outputs, VstInt32 
         // branch on the signal.
         const int direction = ((quantised - count - 1) >> 31) | 1; // +1 if quantised > count
         const int moved = count + direction;
-        // A level beyond +-0.04 is a counter outside -1..1.
-        const unsigned movedWide = ((wide << 1) | unsigned(moved < -1 || moved > 1)) & 0xFFFFu;
+        // A level beyond +-0.04 is a counter outside -1..1. Older bits shift out unmasked;
+        // only the low sixteen count.
+        const unsigned movedWide = (wide << 1) | unsigned(moved < -1 || moved > 1);
         count += direction & step;
         wide ^= (movedWide ^ wide) & static_cast<unsigned>(step);
 
         // The level changes only at steps, so it is the gated counter: zero while none of the
-        // last sixteen steps left -1..1. Counter x 1/32 is exact in float and in double.
-        const double level = (count & -static_cast<int>(wide != 0)) * kStepSize;
+        // last sixteen steps left -1..1.
+        const int open = -static_cast<int>((wide & 0xFFFFu) != 0); // all ones while open
+        const double level = kLevels[(count & open) - kLowestCount];
 
         // The smoother: the chain of dependent operations that sets the pace.
         const double previous = y;
@@ -148,7 +167,7 @@ void DeltaModEffect::processReplacing(float** inputs, float** outputs, VstInt32 
 
     stepPhase = phase.value();
     counter = static_cast<std::int16_t>(count);
-    wideSteps = static_cast<std::uint16_t>(wide);
+    wideSteps = static_cast<std::uint16_t>(wide & 0xFFFFu);
     smoothedOutput = y;
 }
 
