@@ -74,7 +74,7 @@ Stereo randomSignal(std::mt19937& random, int frames) {
         const float loudness = std::ldexp(1.0f, static_cast<int>(random() % 8) - 5);
         const float dc0 = edgeValue(random);
         const float dc1 = random() % 2 ? dc0 : edgeValue(random);
-        const double cycles = 0.001 + 0.05 * (random() % 1000) / 1000.0;
+        const double cycles = 0.001 + 0.05 * static_cast<double>(random() % 1000) / 1000.0;
         for (int i = at; i < end; ++i) {
             switch (what) {
             case 0:
@@ -160,7 +160,7 @@ void compareSession(unsigned seed, int frames) {
     for (int at = 0; at < frames;) {
         // Parameter changes land between any two frames.
         while (random() % 4 == 0) {
-            const VstInt32 index = random() % 2;
+            const auto index = static_cast<VstInt32>(random() % 2);
             const float value = index == 0 ? randomGain(random) : randomPitch(random);
             effect.setParameter(index, value);
             reference.setParameter(index, value);
@@ -175,7 +175,7 @@ void compareSession(unsigned seed, int frames) {
         }
         const int n = std::min(randomBlock(random), frames - at);
         reference.process(&in.left[at], &in.right[at], want0.data(), want1.data(), n);
-        const int how = random() % 4;
+        const auto how = static_cast<int>(random() % 4);
         float* ins[2] = {const_cast<float*>(&in.left[at]), const_cast<float*>(&in.right[at])};
         float* outs[2] = {out0.data(), out1.data()};
         if (how != 0) {
