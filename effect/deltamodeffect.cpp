@@ -137,14 +137,15 @@ void DeltaModEffect::processReplacing(float** inputs, float** outputs, VstInt32 
         // same double, the gain is a float, so gain x 64 is exact, and scaling by powers of two
         // commutes with the one rounding of the product, since the product of a non-zero sum of
         // floats and a non-zero float lies between 2^-298 and 2^257, far from double's limits.
+        // Zeros, infinities and NaN come out of both forms alike.
         const double gainFactor =
             static_cast<double>(gain.load(std::memory_order_relaxed)) * kMixToQuantiser;
         const int quantised = quantise((x0 + x1) * gainFactor); // -32..32
 
         // The counter never rests: one step towards the target, and down on a tie, so it stays
-        // within -33..33. The direction is the sign of a small difference (>> of a negative int
-        // is arithmetic on every compiler this builds with), which no compiler turns into a
-        // branch on the signal.
+        // within -33..32. The direction is the sign of a small difference (>> of a negative int
+        // is arithmetic on every compiler this builds with); written as a comparison, it was
+        // compiled into a branch on the signal.
         const int direction = ((quantised - count - 1) >> 31) | 1; // +1 if quantised > count
         const int moved = count + direction;
         // A level beyond +-0.04 is a counter outside -1..1. Older bits shift out unmasked;
