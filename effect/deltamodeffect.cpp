@@ -8,18 +8,56 @@
 
 namespace {
 
-constexpr double kGainScale = 4.0;       // "InGain" 0.25 is unity, 1.0 is +12 dB
-constexpr double kQuantSteps = 32.0;     // counter steps per unit of full scale
-constexpr float kStepSize = 0.03125f;    // 1/32: the level of one counter step
-constexpr float kGateThreshold = 0.04f;  // a level beyond this (that is, |counter| >= 2) opens
+constexpr double kStepSize = 0.03125; // 1/32: the level of one counter step
+// The counter's range. It starts at 0, moves up only while below the quantised target, which is
+// at most 32, and down only while at or above it, which is at least -32.
+constexpr int kLowestCount = -33;
+constexpr int kHighestCount = 32;
+constexpr int kNumCounts = kHighestCount - kLowestCount + 1;
+
+// Every level the counter can give, counter x 1/32 (exact). Looking a level up spares the loop
+// an integer-to-double conversion, which would move the counter from the integer unit to the
+// floating-point unit on every frame.
+constexpr std::array<double, kNumCounts> levelTable() {
+    std::array<double, kNumCounts> levels{};
+    for (int count = kLowestCount; count <= kHighestCount; ++count)
+        levels[count - kLowestCount] = count * kStepSize;
+    return levels;
+}
+constexpr std::array<double, kNumCounts> kLevels = levelTable();
+
 constexpr int kMaxRateIndex = DeltaModEffect::kNumRates - 1;
+// The mix x 0.5 x gain x 4 is the target, and the target x 32 the quantiser's input; folded
+// into one factor, see quantise.
+constexpr double kMixToQuantiser = 0.5 * 4.0 * 32.0;
+constexpr double kQuantiserLimit = 32.0; // the target's clamp at +-1, times 32
 
-} // namespace
-
-const std::array<float, DeltaModEffect::kNumRates> DeltaModEffect::kRates = {
+constexpr std::array<float, DeltaModEffect::kNumRates> kRateTable = {
     4181.71f, 4709.93f, 5264.04f, 5593.04f, 6257.95f, 7046.35f, 7919.35f, 8363.42f,
     9419.86f, 11186.1f, 12604.0f, 13982.6f, 16884.7f, 21056.2f, 24857.9f, 33143.9f,
 };
+
+constexpr bool ratesSuitTheStepPhase() {
+    for (float rate : kRateTable)
+        if (!(rate >= 4096.0f && rate < 44100.0f)) return false;
+    return true;
+}
+static_assert(ratesSuitTheStepPhase(),
+              "the step phase is exact for rates from 2^12 up to the reference rate");
+
+// The quantiser: the target clamped (above 1.0 to 1.0, then below -1.0 or NaN to -1.0), times 32,
+// truncated. It takes the target already scaled by 32: a power of two scales exactly and keeps
+// the order, so clamping at +-32 afterwards is the same. min and max are the two instructions
+// whose rules for NaN are exactly these, so no branch depends on the signal.
+inline int quantise(double scaledTarget) {
+    const __m128d upper = _mm_min_sd(_mm_set_sd(kQuantiserLimit), _mm_set_sd(scaledTarget));
+    const __m128d both = _mm_max_sd(upper, _mm_set_sd(-kQuantiserLimit)); // NaN ends here
+    return _mm_cvttsd_si32(both);
+}
+
+} // namespace
+
+const std::array<float, DeltaModEffect::kNumRates> DeltaModEffect::kRates = kRateTable;
 
 DeltaModEffect::DeltaModEffect(audioMasterCallback audioMaster)
     : AudioEffectX(audioMaster, kNumPrograms, kNumParams) {
@@ -30,6 +68,8 @@ DeltaModEffect::DeltaModEffect(audioMasterCallback audioMaster)
     copyText(programName, "Default", kProgramNameLength);
     // Captured once: a later effSetSampleRate does not move the conversion rates.
     referenceRate = sampleRate;
+    for (int i = 0; i < kNumRates; ++i)
+        phaseIncrements[i] = PhaseIncrement::of(kRateTable[i], referenceRate);
 }
 
 VstInt32 DeltaModEffect::rateIndexFor(float pitch) {
@@ -73,42 +113,64 @@ void DeltaModEffect::processReplacing(float** inputs, float** outputs, VstInt32 
     float* out0 = outputs[0];
     float* out1 = outputs[1];
 
+    // The state lives in locals for the block. The outputs may point anywhere, this object
+    // included, so state kept in members would be stored and reloaded round every output store,
+    // and that round trip would lengthen the smoother's chain, which sets the pace.
+    StepPhase phase(stepPhase);
+    int count = counter;
+    unsigned wide = wideSteps;
+    float y = smoothedOutput;
+    const double coefficient = smoothing;
+
     for (VstInt32 i = 0; i < sampleFrames; ++i) {
+        // Both inputs are read before either output is written: the buffers may be the same.
         const double x0 = in0[i];
         const double x1 = in1[i];
 
-        // The phase advances by the selected rate; a step happens each time it passes the
-        // reference rate, which is at most once per frame because every rate is below it.
-        const double phase = static_cast<double>(stepPhase) +
-                             kRates[rateIndex.load(std::memory_order_relaxed)];
-        if (phase < referenceRate) {
-            stepPhase = static_cast<float>(phase);
-        } else {
-            stepPhase = static_cast<float>(phase - referenceRate);
+        const std::int32_t step =
+            phase.advance(phaseIncrements[rateIndex.load(std::memory_order_relaxed)]);
 
-            double target = (x0 + x1) * 0.5 * gain.load(std::memory_order_relaxed) * kGainScale;
-            if (target > 1.0) target = 1.0;
-            if (target < -1.0 || std::isnan(target)) target = -1.0;
-            const auto quantised = static_cast<std::int16_t>(target * kQuantSteps);
+        // What a step would do is worked out on every frame and kept, through the mask, only on
+        // frames with a step: whether one happens follows the phase, not the signal, and a branch
+        // on it would often be mispredicted. Reading the gain on other frames changes nothing.
+        //
+        // (x0 + x1) x 0.5 x gain x 4 x 32 is (x0 + x1) x (gain x 64) to the bit: the sum is the
+        // same double, the gain is a float, so gain x 64 is exact, and scaling by powers of two
+        // commutes with the one rounding of the product, since the product of a non-zero sum of
+        // floats and a non-zero float lies between 2^-298 and 2^257, far from double's limits.
+        // Zeros, infinities and NaN come out of both forms alike.
+        const double gainFactor =
+            static_cast<double>(gain.load(std::memory_order_relaxed)) * kMixToQuantiser;
+        const int quantised = quantise((x0 + x1) * gainFactor); // -32..32
 
-            // The counter never rests: it moves one step towards the target, and down on a tie.
-            counter = static_cast<std::int16_t>(quantised > counter ? counter + 1 : counter - 1);
-            level = counter * kStepSize;
-            history[historyIndex] = level;
-            historyIndex = (historyIndex + 1) % kHistorySize;
+        // The counter never rests: one step towards the target, and down on a tie, so it stays
+        // within -33..32. The direction is the sign of a small difference (>> of a negative int
+        // is arithmetic on every compiler this builds with); written as a comparison, it was
+        // compiled into a branch on the signal.
+        const int direction = ((quantised - count - 1) >> 31) | 1; // +1 if quantised > count
+        const int moved = count + direction;
+        // A level beyond +-0.04 is a counter outside -1..1. Older bits shift out unmasked;
+        // only the low sixteen count.
+        const unsigned movedWide = (wide << 1) | unsigned(moved < -1 || moved > 1);
+        count += direction & step;
+        wide ^= (movedWide ^ wide) & static_cast<unsigned>(step);
 
-            // The gate holds the output at zero while the last sixteen levels all stayed within
-            // one step of zero; the history keeps the ungated levels.
-            bool open = false;
-            for (float h : history) open = open || h > kGateThreshold || h < -kGateThreshold;
-            if (!open) level = 0.0f;
-        }
+        // The level changes only at steps, so it is the gated counter: zero while none of the
+        // last sixteen steps left -1..1.
+        const int open = -static_cast<int>((wide & 0xFFFFu) != 0); // all ones while open
+        const double level = kLevels[(count & open) - kLowestCount];
 
-        const double y = (static_cast<double>(level) - smoothedOutput) * smoothing + smoothedOutput;
-        smoothedOutput = static_cast<float>(y);
-        out0[i] = smoothedOutput;
-        out1[i] = smoothedOutput;
+        // The smoother: the chain of dependent operations that sets the pace.
+        const double previous = y;
+        y = static_cast<float>((level - previous) * coefficient + previous);
+        out0[i] = y;
+        out1[i] = y;
     }
+
+    stepPhase = phase.value();
+    counter = static_cast<std::int16_t>(count);
+    wideSteps = static_cast<std::uint16_t>(wide & 0xFFFFu);
+    smoothedOutput = y;
 }
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "audioeffectx.h"
+#include "stepphase.h"
 
 #include <array>
 #include <atomic>
@@ -53,20 +54,22 @@ public:
     static VstInt32 rateIndexFor(float pitch);
 
 protected:
-    static constexpr int kHistorySize = 16;
-
     float fallbackValue = 1.0f; // getParameter's answer for unknown indices
     char programName[kProgramNameLength + 1] = {};
     float referenceRate; // the step phase counts against this rate, fixed at construction
 
     // Converter state, touched only by processReplacing.
-    std::int16_t counter = 0;
-    float stepPhase = 0.0f;
-    float level = 0.0f;
-    std::array<float, kHistorySize> history{};
-    VstInt32 historyIndex = 0;
-    float smoothedOutput = 0.0f;
+    std::int16_t counter = 0; // one step is 1/32 of full scale
+    float stepPhase = 0.0f;   // Hz x frames; a step happens each time it reaches referenceRate
+    // The gate's memory of the last sixteen steps, newest in bit 0: a bit is set when that step's
+    // level lay beyond +-0.04, that is when the counter stood outside -1..1. The gate is open
+    // while any bit is set; this is all the gate needs from the sixteen levels themselves. The
+    // level the smoother follows is then the counter x 1/32 while the gate is open, else 0.
+    std::uint16_t wideSteps = 0;
+    float smoothedOutput = 0.0f; // the last value written; the smoother's memory
     float smoothing = 0.65f;
+    // What the step phase adds and compares at each rate, from the rates and referenceRate.
+    std::array<PhaseIncrement, kNumRates> phaseIncrements{};
 
     // Parameters, written from any host thread and read by the converter once per frame or step.
     std::atomic<float> gain{kDefaultGain};
