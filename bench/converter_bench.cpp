@@ -120,7 +120,8 @@ double pairedRatio(ConverterPlayer& converter, FloorPlayer& floor, int block) {
     const int calls = std::max(1, kBatchFrames / block);
     auto timed = [calls](auto& player) {
         const auto start = Clock::now();
-        for (int i = 0; i < calls; ++i) player.next();
+        for (int i = 0; i < calls; ++i)
+            player.next();
         return std::chrono::duration<double>(Clock::now() - start).count();
     };
     std::vector<double> ratios;
@@ -136,7 +137,8 @@ double pairedRatio(ConverterPlayer& converter, FloorPlayer& floor, int block) {
 
 void converterBench(benchmark::State& state, BenchSignal kind, int rateIndex, int block) {
     ConverterPlayer converter(kind, rateIndex, block);
-    for (auto _ : state) converter.next();
+    for (auto _ : state)
+        converter.next();
     state.SetItemsProcessed(state.iterations() * block);
     FloorPlayer floor(block);
     state.counters[FloorRatioReporter::kRatioCounter] = pairedRatio(converter, floor, block);
@@ -144,7 +146,8 @@ void converterBench(benchmark::State& state, BenchSignal kind, int rateIndex, in
 
 void floorBench(benchmark::State& state, int block) {
     FloorPlayer floor(block);
-    for (auto _ : state) floor.next();
+    for (auto _ : state)
+        floor.next();
     state.SetItemsProcessed(state.iterations() * block);
 }
 

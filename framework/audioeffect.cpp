@@ -37,8 +37,7 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
     case effClose:
         close();
         return 0;
-    case effSetProgram:
-    {
+    case effSetProgram: {
         // Only an upper bound, compared as the interface's 32-bit program number; setProgram
         // decides the rest.
         const auto program = static_cast<VstInt32>(value);
@@ -127,8 +126,7 @@ void VSTCALLBACK AudioEffect::processClassReplacing(AEffect* effect, float** inp
 }
 
 void VSTCALLBACK AudioEffect::processClassDoubleReplacing(AEffect* effect, double** inputs,
-                                                          double** outputs,
-                                                          VstInt32 sampleFrames) {
-    static_cast<AudioEffect*>(effect->object)->processDoubleReplacing(inputs, outputs,
-                                                                      sampleFrames);
+                                                          double** outputs, VstInt32 sampleFrames) {
+    static_cast<AudioEffect*>(effect->object)
+        ->processDoubleReplacing(inputs, outputs, sampleFrames);
 }

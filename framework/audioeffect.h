@@ -40,10 +40,10 @@ public:
     // Any thread; sets the parameter, then tells the host (which may block).
     virtual void setParameterAutomated(VstInt32 index, float value);
 
-    virtual VstInt32 getProgram() { return curProgram; }                   // main thread
-    virtual void setProgram(VstInt32 program) { curProgram = program; }    // main thread
-    virtual void setProgramName(char* /*name*/) {}                         // main thread
-    virtual void getProgramName(char* name) { name[0] = 0; }               // main thread
+    virtual VstInt32 getProgram() { return curProgram; }                              // main thread
+    virtual void setProgram(VstInt32 program) { curProgram = program; }               // main thread
+    virtual void setProgramName(char* /*name*/) {}                                    // main thread
+    virtual void getProgramName(char* name) { name[0] = 0; }                          // main thread
     virtual void getParameterLabel(VstInt32 /*index*/, char* label) { label[0] = 0; } // main
     virtual void getParameterDisplay(VstInt32 /*index*/, char* text) { text[0] = 0; } // main
     virtual void getParameterName(VstInt32 /*index*/, char* text) { text[0] = 0; }    // main
@@ -115,8 +115,8 @@ private:
                                          VstInt32 sampleFrames);
     static void VSTCALLBACK setParameterClass(AEffect* effect, VstInt32 index, float value);
     static float VSTCALLBACK getParameterClass(AEffect* effect, VstInt32 index);
-    static void VSTCALLBACK processClassReplacing(AEffect* effect, float** inputs,
-                                                  float** outputs, VstInt32 sampleFrames);
+    static void VSTCALLBACK processClassReplacing(AEffect* effect, float** inputs, float** outputs,
+                                                  VstInt32 sampleFrames);
     static void VSTCALLBACK processClassDoubleReplacing(AEffect* effect, double** inputs,
                                                         double** outputs, VstInt32 sampleFrames);
 };

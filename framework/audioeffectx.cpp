@@ -14,7 +14,8 @@ VstKeyCode keyCode(VstInt32 index, VstIntPtr value, float opt) {
     // Truncation of a float outside the int range is undefined; such an opt carries no key
     // modifier anyway, so it becomes 0.
     const bool representable = opt > -2147483648.0f && opt < 2147483648.0f;
-    key.modifier = static_cast<unsigned char>(representable ? static_cast<VstInt32>(opt) & 0xFF : 0);
+    key.modifier =
+        static_cast<unsigned char>(representable ? static_cast<VstInt32>(opt) & 0xFF : 0);
     return key;
 }
 

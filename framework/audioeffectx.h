@@ -27,8 +27,7 @@ public:
     }
     virtual bool beginEdit(VstInt32 index); // UI thread; tells the host
     virtual bool endEdit(VstInt32 index);   // UI thread; tells the host
-    virtual bool getProgramNameIndexed(VstInt32 /*category*/, VstInt32 /*index*/,
-                                       char* /*text*/) {
+    virtual bool getProgramNameIndexed(VstInt32 /*category*/, VstInt32 /*index*/, char* /*text*/) {
         return false;
     }
     virtual bool beginSetProgram() { return false; }
@@ -118,12 +117,10 @@ public:
 
     virtual bool offlineRead(VstOfflineTask* offline, VstOfflineOption option, bool readSource);
     virtual bool offlineWrite(VstOfflineTask* offline, VstOfflineOption option);
-    virtual bool offlineStart(VstAudioFile* ptr, VstInt32 numAudioFiles,
-                              VstInt32 numNewAudioFiles);
+    virtual bool offlineStart(VstAudioFile* ptr, VstInt32 numAudioFiles, VstInt32 numNewAudioFiles);
     virtual VstInt32 offlineGetCurrentPass();
     virtual VstInt32 offlineGetCurrentMetaPass();
-    virtual bool offlineNotify(VstAudioFile* /*ptr*/, VstInt32 /*numAudioFiles*/,
-                               bool /*start*/) {
+    virtual bool offlineNotify(VstAudioFile* /*ptr*/, VstInt32 /*numAudioFiles*/, bool /*start*/) {
         return false;
     }
     virtual bool offlinePrepare(VstOfflineTask* /*offline*/, VstInt32 /*count*/) { return false; }

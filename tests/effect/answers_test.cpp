@@ -32,14 +32,15 @@ TEST(Record, DescribesTheEffect) {
     EXPECT_EQ(r.offQualities, 0);
     EXPECT_EQ(r.ioRatio, 1.0f);
     EXPECT_EQ(r.user, nullptr);
-    for (char byte : r.future) EXPECT_EQ(byte, 0);
+    for (char byte : r.future)
+        EXPECT_EQ(byte, 0);
     EXPECT_NE(r.object, nullptr);
-    for (const void* fn : {reinterpret_cast<const void*>(r.dispatcher),
-                           reinterpret_cast<const void*>(r.process),
-                           reinterpret_cast<const void*>(r.setParameter),
-                           reinterpret_cast<const void*>(r.getParameter),
-                           reinterpret_cast<const void*>(r.processReplacing),
-                           reinterpret_cast<const void*>(r.processDoubleReplacing)})
+    for (const void* fn :
+         {reinterpret_cast<const void*>(r.dispatcher), reinterpret_cast<const void*>(r.process),
+          reinterpret_cast<const void*>(r.setParameter),
+          reinterpret_cast<const void*>(r.getParameter),
+          reinterpret_cast<const void*>(r.processReplacing),
+          reinterpret_cast<const void*>(r.processDoubleReplacing)})
         EXPECT_NE(fn, nullptr);
 }
 
@@ -61,26 +62,78 @@ struct Expected {
 // Every opcode a host can send that has no text or buffer to fill, with the effect's answer.
 // (Texts and the vendor version are checked with the texts.)
 const Expected kAnswers[] = {
-    {effOpen, 0}, {effGetProgram, 0}, {effGetVu, 0}, {effSetSampleRate, 0},
-    {effSetBlockSize, 0}, {effMainsChanged, 0}, {effEditGetRect, 0}, {effEditOpen, 0},
-    {effEditClose, 0}, {effEditDraw, 0}, {effEditMouse, 0}, {effEditKey, 0}, {effEditIdle, 0},
-    {effEditTop, 0}, {effEditSleep, 0}, {effIdentify, 0x4E764566}, {effGetChunk, 0},
-    {effSetChunk, 0}, {effProcessEvents, 0}, {effCanBeAutomated, 1}, {effString2Parameter, 0},
-    {effGetNumProgramCategories, 0}, {effGetProgramNameIndexed, 0}, {effCopyProgram, 0},
-    {effConnectInput, 0}, {effConnectOutput, 0}, {effGetInputProperties, 0},
-    {effGetOutputProperties, 0}, {effGetPlugCategory, 0}, {effGetCurrentPosition, 0},
-    {effGetDestinationBuffer, 0}, {effOfflineNotify, 0}, {effOfflinePrepare, 0},
-    {effOfflineRun, 0}, {effProcessVarIo, 0}, {effSetSpeakerArrangement, 0},
-    {effSetBlockSizeAndSampleRate, 0}, {effSetBypass, 0}, {effGetErrorText, 0},
-    {effVendorSpecific, 0}, {effCanDo, 0}, {effGetTailSize, 0}, {effIdle, 0}, {effGetIcon, 0},
-    {effSetViewPosition, 0}, {effGetParameterProperties, 0}, {effKeysRequired, 0},
-    {effGetVstVersion, 2400}, {effEditKeyDown, 0}, {effEditKeyUp, 0}, {effSetEditKnobMode, 0},
-    {effGetMidiProgramName, 0}, {effGetCurrentMidiProgram, -1}, {effGetMidiProgramCategory, 0},
-    {effHasMidiProgramsChanged, 0}, {effGetMidiKeyName, 0}, {effBeginSetProgram, 0},
-    {effEndSetProgram, 0}, {effShellGetNextPlugin, 0}, {effStartProcess, 0},
-    {effStopProcess, 0}, {effSetPanLaw, 0}, {effBeginLoadBank, 0}, {effBeginLoadProgram, 0},
-    {effSetProcessPrecision, 0}, {effGetNumMidiInputChannels, 0},
-    {effGetNumMidiOutputChannels, 0}, {80, 0}, {1000, 0}, {-1, 0}, {INT_MIN, 0}, {INT_MAX, 0},
+    {effOpen, 0},
+    {effGetProgram, 0},
+    {effGetVu, 0},
+    {effSetSampleRate, 0},
+    {effSetBlockSize, 0},
+    {effMainsChanged, 0},
+    {effEditGetRect, 0},
+    {effEditOpen, 0},
+    {effEditClose, 0},
+    {effEditDraw, 0},
+    {effEditMouse, 0},
+    {effEditKey, 0},
+    {effEditIdle, 0},
+    {effEditTop, 0},
+    {effEditSleep, 0},
+    {effIdentify, 0x4E764566},
+    {effGetChunk, 0},
+    {effSetChunk, 0},
+    {effProcessEvents, 0},
+    {effCanBeAutomated, 1},
+    {effString2Parameter, 0},
+    {effGetNumProgramCategories, 0},
+    {effGetProgramNameIndexed, 0},
+    {effCopyProgram, 0},
+    {effConnectInput, 0},
+    {effConnectOutput, 0},
+    {effGetInputProperties, 0},
+    {effGetOutputProperties, 0},
+    {effGetPlugCategory, 0},
+    {effGetCurrentPosition, 0},
+    {effGetDestinationBuffer, 0},
+    {effOfflineNotify, 0},
+    {effOfflinePrepare, 0},
+    {effOfflineRun, 0},
+    {effProcessVarIo, 0},
+    {effSetSpeakerArrangement, 0},
+    {effSetBlockSizeAndSampleRate, 0},
+    {effSetBypass, 0},
+    {effGetErrorText, 0},
+    {effVendorSpecific, 0},
+    {effCanDo, 0},
+    {effGetTailSize, 0},
+    {effIdle, 0},
+    {effGetIcon, 0},
+    {effSetViewPosition, 0},
+    {effGetParameterProperties, 0},
+    {effKeysRequired, 0},
+    {effGetVstVersion, 2400},
+    {effEditKeyDown, 0},
+    {effEditKeyUp, 0},
+    {effSetEditKnobMode, 0},
+    {effGetMidiProgramName, 0},
+    {effGetCurrentMidiProgram, -1},
+    {effGetMidiProgramCategory, 0},
+    {effHasMidiProgramsChanged, 0},
+    {effGetMidiKeyName, 0},
+    {effBeginSetProgram, 0},
+    {effEndSetProgram, 0},
+    {effShellGetNextPlugin, 0},
+    {effStartProcess, 0},
+    {effStopProcess, 0},
+    {effSetPanLaw, 0},
+    {effBeginLoadBank, 0},
+    {effBeginLoadProgram, 0},
+    {effSetProcessPrecision, 0},
+    {effGetNumMidiInputChannels, 0},
+    {effGetNumMidiOutputChannels, 0},
+    {80, 0},
+    {1000, 0},
+    {-1, 0},
+    {INT_MIN, 0},
+    {INT_MAX, 0},
 };
 
 TEST(Answers, EveryOpcodeGetsTheEffectsAnswer) {
@@ -100,7 +153,8 @@ TEST(Answers, EveryOpcodeGetsTheEffectsAnswer) {
 TEST(Answers, CanBeAutomatedForAnyIndex) {
     RecordingHost host;
     Instance effect;
-    for (VstInt32 index : {0, 1, 2, 99, -1}) EXPECT_EQ(effect.dispatch(effCanBeAutomated, index), 1);
+    for (VstInt32 index : {0, 1, 2, 99, -1})
+        EXPECT_EQ(effect.dispatch(effCanBeAutomated, index), 1);
 }
 
 TEST(Answers, CanDoIsZeroForEveryText) {

@@ -13,7 +13,9 @@
 
 namespace {
 
-std::vector<float> constant(size_t frames, float value) { return std::vector<float>(frames, value); }
+std::vector<float> constant(size_t frames, float value) {
+    return std::vector<float>(frames, value);
+}
 
 std::vector<float> render(float left, float right, size_t frames, float pitch = 0.95f) {
     Instance effect;
@@ -26,7 +28,8 @@ TEST(Converter, SilenceStaysExactlySilent) {
     RecordingHost host;
     for (float pitch : {0.0f, 0.5f, 0.95f, 1.0f}) {
         const auto out = render(0.0f, 0.0f, 20000, pitch);
-        for (float v : out) ASSERT_EQ(std::memcmp(&v, "\0\0\0\0", 4), 0) << "pitch " << pitch;
+        for (float v : out)
+            ASSERT_EQ(std::memcmp(&v, "\0\0\0\0", 4), 0) << "pitch " << pitch;
     }
 }
 
@@ -95,14 +98,16 @@ TEST(Converter, HostSampleRateDoesNotChangeTheOutput) {
     RecordingHost host;
     std::vector<float> noise(20000);
     unsigned seed = 1;
-    for (float& v : noise) v = static_cast<float>((seed = seed * 1103515245u + 12345u) >> 8) / 8388608.0f - 1.0f;
+    for (float& v : noise)
+        v = static_cast<float>((seed = seed * 1103515245u + 12345u) >> 8) / 8388608.0f - 1.0f;
     std::vector<std::vector<float>> outputs;
     for (float rate : {44100.0f, 48000.0f, 96000.0f, 22050.0f}) {
         Instance effect;
         effect.start(rate);
         outputs.push_back(effect.process(noise, noise));
     }
-    for (size_t i = 1; i < outputs.size(); ++i) EXPECT_EQ(outputs[i], outputs[0]);
+    for (size_t i = 1; i < outputs.size(); ++i)
+        EXPECT_EQ(outputs[i], outputs[0]);
 }
 
 TEST(Converter, EmptyAndNegativeBlocksTouchNothing) {
@@ -117,7 +122,8 @@ TEST(Converter, EmptyAndNegativeBlocksTouchNothing) {
     float* outs[2] = {out, out + 2};
     for (VstInt32 frames : {0, -1, -4096, std::numeric_limits<VstInt32>::min()})
         touched->processReplacing(touched.get(), ins, outs, frames);
-    for (float v : out) EXPECT_EQ(v, 9.0f);
+    for (float v : out)
+        EXPECT_EQ(v, 9.0f);
     // Nor did the state move: both instances go on identically.
     const auto noise = constant(1000, 0.3f);
     EXPECT_EQ(touched.process(noise, noise), fresh.process(noise, noise));
@@ -154,7 +160,8 @@ TEST(Converter, GainScalesTheMixBeforeTheConverter) {
     // Gain 0.5 is +6 dB: twice the level at unity gives the same converter input.
     EXPECT_EQ(withGain(0.5f, 0.25f), withGain(0.25f, 0.5f));
     // Gain 0 silences any input; a NaN gain drives the target to the bottom of the scale.
-    for (float v : withGain(0.0f, 0.9f)) ASSERT_EQ(v, 0.0f);
+    for (float v : withGain(0.0f, 0.9f))
+        ASSERT_EQ(v, 0.0f);
     const auto nanGain = withGain(std::numeric_limits<float>::quiet_NaN(), 0.5f);
     EXPECT_LT(nanGain.back(), -1.0f);
     EXPECT_GE(nanGain.back(), -1.03125f);
@@ -164,7 +171,12 @@ TEST(Converter, HostileInputStaysFiniteAndBoundedAndRecovers) {
     RecordingHost host;
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    const float hostile[] = {nan, inf, -inf, 1e30f, -1e30f, std::numeric_limits<float>::denorm_min(),
+    const float hostile[] = {nan,
+                             inf,
+                             -inf,
+                             1e30f,
+                             -1e30f,
+                             std::numeric_limits<float>::denorm_min(),
                              -std::numeric_limits<float>::max()};
     // Hostile values on both channels, then on the left only and on the right only (the other
     // channel carrying an ordinary tone): about a million frames each way.
@@ -195,7 +207,8 @@ TEST(Converter, HostileInputStaysFiniteAndBoundedAndRecovers) {
         const auto tone = constant(4000, 0.5f);
         const auto recovered = effect.process(tone, tone);
         const auto expected = reference.process(tone, tone);
-        for (size_t i = 1000; i < tone.size(); ++i) ASSERT_NEAR(recovered[i], expected[i], 0.07f);
+        for (size_t i = 1000; i < tone.size(); ++i)
+            ASSERT_NEAR(recovered[i], expected[i], 0.07f);
     }
 }
 
@@ -205,7 +218,8 @@ TEST(Converter, HugeBlocksAreProcessedWhole) {
     Instance whole;
     Instance pieces;
     const auto input = constant(frames, 0.7f);
-    EXPECT_EQ(whole.process(input, input, static_cast<int>(frames)), pieces.process(input, input, 4096));
+    EXPECT_EQ(whole.process(input, input, static_cast<int>(frames)),
+              pieces.process(input, input, 4096));
 }
 
 } // namespace

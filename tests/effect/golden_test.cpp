@@ -55,7 +55,8 @@ std::vector<GoldenCase> readCases() {
 
 std::vector<float> readFloats(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
     std::vector<float> values(bytes.size() / 4);
     for (size_t i = 0; i < values.size(); ++i) {
         const auto* b = reinterpret_cast<const unsigned char*>(&bytes[i * 4]);
@@ -68,7 +69,8 @@ std::vector<float> readFloats(const std::string& path) {
 // Drives a fresh instance as the vectors were made: the start-up sequence, then blocks whose
 // sizes come from `nextBlock`, cut so that every event is applied before the frame it names.
 template <typename NextBlock>
-std::vector<float> render(const GoldenCase& c, const std::vector<float>& input, NextBlock nextBlock) {
+std::vector<float> render(const GoldenCase& c, const std::vector<float>& input,
+                          NextBlock nextBlock) {
     Instance effect;
     effect.start(44100.0f, c.block);
     std::vector<float> left(static_cast<size_t>(c.frames));

@@ -41,7 +41,8 @@ TEST(Parameters, ValuesAreStoredAsGivenEvenOutOfRange) {
 TEST(Parameters, OtherIndicesAreIgnored) {
     RecordingHost host;
     Instance effect;
-    for (VstInt32 index : {2, -1, 99}) effect.setParameter(index, 0.0f);
+    for (VstInt32 index : {2, -1, 99})
+        effect.setParameter(index, 0.0f);
     EXPECT_EQ(effect.getParameter(0), 0.25f);
     EXPECT_EQ(effect.getParameter(1), 0.95f);
     EXPECT_EQ(effect.getParameter(2), 1.0f);
@@ -53,15 +54,29 @@ TEST(Parameters, PitchSelectsTheRateIndexByTruncation) {
         VstInt32 index;
     };
     const Case cases[] = {
-        {0.0f, 0},   {1.0f / 15.0f, 1}, {0.5f, 7},     {0.95f, 14},   {0.9999f, 14},
-        {1.0f, 15},  {0.0666f, 0},      {14.5f / 15, 14}, {-0.0f, 0},
+        {0.0f, 0},
+        {1.0f / 15.0f, 1},
+        {0.5f, 7},
+        {0.95f, 14},
+        {0.9999f, 14},
+        {1.0f, 15},
+        {0.0666f, 0},
+        {14.5f / 15, 14},
+        {-0.0f, 0},
         // Outside the range the index stays inside the table: below and NaN select the lowest
         // rate, above the highest.
-        {-0.01f, 0}, {-1.0f, 0},        {-kInf, 0},    {kNaN, 0},     {1.0001f, 15},
-        {2.0f, 15},  {1e30f, 15},       {kInf, 15},
+        {-0.01f, 0},
+        {-1.0f, 0},
+        {-kInf, 0},
+        {kNaN, 0},
+        {1.0001f, 15},
+        {2.0f, 15},
+        {1e30f, 15},
+        {kInf, 15},
         {std::numeric_limits<float>::denorm_min(), 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(DeltaModEffect::rateIndexFor(c.pitch), c.index) << c.pitch;
+    for (const Case& c : cases)
+        EXPECT_EQ(DeltaModEffect::rateIndexFor(c.pitch), c.index) << c.pitch;
     for (int i = 0; i < DeltaModEffect::kNumRates; ++i)
         EXPECT_EQ(DeltaModEffect::rateIndexFor(static_cast<float>(i) / 15.0f), i);
 }
@@ -83,7 +98,8 @@ TEST(Parameters, OutOfRangePitchProcessesLikeTheNearestEnd) {
     RecordingHost host;
     std::vector<float> noise(8000);
     unsigned seed = 7;
-    for (float& v : noise) v = static_cast<float>((seed = seed * 1664525u + 1013904223u) >> 9) / 4194304.0f - 1.0f;
+    for (float& v : noise)
+        v = static_cast<float>((seed = seed * 1664525u + 1013904223u) >> 9) / 4194304.0f - 1.0f;
     auto run = [&](float pitch) {
         Instance effect;
         effect.setParameter(1, pitch);
@@ -92,8 +108,10 @@ TEST(Parameters, OutOfRangePitchProcessesLikeTheNearestEnd) {
     const auto lowest = run(0.0f);
     const auto highest = run(1.0f);
     EXPECT_NE(lowest, highest);
-    for (float pitch : {-0.5f, -kInf, kNaN}) EXPECT_EQ(run(pitch), lowest) << pitch;
-    for (float pitch : {1.5f, kInf}) EXPECT_EQ(run(pitch), highest) << pitch;
+    for (float pitch : {-0.5f, -kInf, kNaN})
+        EXPECT_EQ(run(pitch), lowest) << pitch;
+    for (float pitch : {1.5f, kInf})
+        EXPECT_EQ(run(pitch), highest) << pitch;
 }
 
 } // namespace

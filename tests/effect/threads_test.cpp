@@ -20,7 +20,13 @@ TEST(Threads, ProcessingWhileOtherThreadsSetAndReadParameters) {
     Instance effect;
     effect.start();
     std::atomic<bool> done{false};
-    const float values[] = {0.0f, 0.25f, 0.5f, 0.95f, 1.0f, -1.0f, 2.0f,
+    const float values[] = {0.0f,
+                            0.25f,
+                            0.5f,
+                            0.95f,
+                            1.0f,
+                            -1.0f,
+                            2.0f,
                             std::numeric_limits<float>::quiet_NaN(),
                             std::numeric_limits<float>::infinity()};
 

@@ -58,7 +58,8 @@ TEST(BaseClass, ConstructorFillsTheRecord) {
     EXPECT_EQ(r.user, nullptr);
     EXPECT_EQ(r.uniqueID, 0x4E6F4566);
     EXPECT_EQ(r.version, 1);
-    for (char byte : r.future) EXPECT_EQ(byte, 0);
+    for (char byte : r.future)
+        EXPECT_EQ(byte, 0);
     EXPECT_EQ(effect.sampleRateNow(), 44100.0f);
     EXPECT_EQ(effect.blockSizeNow(), 1024);
     EXPECT_EQ(effect.programNow(), 0);
@@ -125,8 +126,8 @@ TEST(BaseClass, RecordSettersStoreTheirValues) {
 TEST(BaseClass, DefaultTextOperationsWriteExactlyOneZeroByte) {
     PlainEffect effect;
     AEffect& r = effect.record();
-    for (VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay,
-                            effGetProgramName}) {
+    for (VstInt32 opcode :
+         {effGetParamName, effGetParamLabel, effGetParamDisplay, effGetProgramName}) {
         SentinelBuffer<16> buffer;
         EXPECT_EQ(r.dispatcher(&r, opcode, 0, 0, buffer.data(), 0.0f), 0);
         EXPECT_EQ(buffer.touched(), 1u) << opcode;
@@ -138,8 +139,9 @@ TEST(BaseClass, DefaultsOfTheExtendedClassAnswerTheHost) {
     RecordingHost host;
     PlainEffect effect(RecordingHost::callback);
     AEffect& r = effect.record();
-    auto send = [&](VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                    void* ptr = nullptr) { return r.dispatcher(&r, opcode, index, value, ptr, 0.0f); };
+    auto send = [&](VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr) {
+        return r.dispatcher(&r, opcode, index, value, ptr, 0.0f);
+    };
     EXPECT_EQ(send(effGetVstVersion), 2400);
     EXPECT_EQ(send(effGetPlugCategory), kPlugCategUnknown);
     EXPECT_EQ(send(effCanBeAutomated, 0), 1);
@@ -180,9 +182,9 @@ TEST(BaseClass, GetSpeakerArrangementEmptiesBothSlots) {
     auto* stale = reinterpret_cast<VstSpeakerArrangement*>(&effect);
     VstSpeakerArrangement* in = stale;
     VstSpeakerArrangement* out = stale;
-    EXPECT_EQ(r.dispatcher(&r, effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), &out,
-                           0.0f),
-              0);
+    EXPECT_EQ(
+        r.dispatcher(&r, effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), &out, 0.0f),
+        0);
     EXPECT_EQ(in, nullptr);
     EXPECT_EQ(out, nullptr);
     // A host that passes no slot gets the same answer and no write through null.
@@ -214,7 +216,8 @@ TEST(BaseClass, DefaultProcessLeavesTheOutputsAlone) {
     float* ins[2] = {in, in + 2};
     float* outs[2] = {out, out + 2};
     r.process(&r, ins, outs, 2);
-    for (float v : out) EXPECT_EQ(v, 9.0f);
+    for (float v : out)
+        EXPECT_EQ(v, 9.0f);
 }
 
 TEST(BaseClass, CloseThroughTheRecordClosesThenDestroysOnce) {
@@ -236,10 +239,8 @@ TEST(BaseClass, ResumeAsksForMidiOnlyWhenTheEffectWantsIt) {
         const char* log;
     };
     const Case cases[] = {
-        {false, 0, "resume();canDo(other)"},
-        {false, 1, "resume();canDo(other);wantEvents(1)"},
-        {false, -1, "resume();canDo(other)"},
-        {false, 2, "resume();canDo(other)"},
+        {false, 0, "resume();canDo(other)"},  {false, 1, "resume();canDo(other);wantEvents(1)"},
+        {false, -1, "resume();canDo(other)"}, {false, 2, "resume();canDo(other)"},
         {true, 0, "resume();wantEvents(1)"},
     };
     for (const Case& c : cases) {
@@ -249,7 +250,8 @@ TEST(BaseClass, ResumeAsksForMidiOnlyWhenTheEffectWantsIt) {
         probe.isSynth(c.synth);
         probe.record().dispatcher(&probe.record(), effMainsChanged, 0, 1, nullptr, 0.0f);
         std::string all;
-        for (const std::string& line : probe.log) all += (all.empty() ? "" : ";") + line;
+        for (const std::string& line : probe.log)
+            all += (all.empty() ? "" : ";") + line;
         EXPECT_EQ(all, c.log) << c.canDo;
     }
 }

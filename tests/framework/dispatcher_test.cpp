@@ -109,7 +109,8 @@ const Route kRoutes[] = {
 
 std::string joined(const std::vector<std::string>& lines) {
     std::string all;
-    for (const std::string& line : lines) all += (all.empty() ? "" : ";") + line;
+    for (const std::string& line : lines)
+        all += (all.empty() ? "" : ";") + line;
     return all;
 }
 
@@ -140,7 +141,8 @@ void checkRoutes(int number, bool yes) {
         probe.canDoAnswer = number;
         AEffect& record = probe.record();
         const VstIntPtr value = route.valueIsPointer ? reinterpret_cast<VstIntPtr>(token2Bytes) : 5;
-        const VstIntPtr answer = record.dispatcher(&record, route.opcode, 3, value, tokenBytes, 0.5f);
+        const VstIntPtr answer =
+            record.dispatcher(&record, route.opcode, 3, value, tokenBytes, 0.5f);
         EXPECT_EQ(answer, expectedAnswer(route.answer, probe)) << "opcode " << route.opcode;
         EXPECT_EQ(joined(probe.log), route.call) << "opcode " << route.opcode;
     }
@@ -170,8 +172,8 @@ TEST(Dispatchers, OfflineNotifyStartsForAnyNonZeroIndex) {
     for (VstInt32 index : {0, 1, -1}) {
         ProbeEffect probe;
         probe.record().dispatcher(&probe.record(), effOfflineNotify, index, 2, nullptr, 0.0f);
-        EXPECT_EQ(joined(probe.log), index != 0 ? "offlineNotify(null,2,true)"
-                                                : "offlineNotify(null,2,false)");
+        EXPECT_EQ(joined(probe.log),
+                  index != 0 ? "offlineNotify(null,2,true)" : "offlineNotify(null,2,false)");
     }
 }
 

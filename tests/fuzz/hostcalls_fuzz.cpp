@@ -20,7 +20,7 @@ extern "C" AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback audioMaster);
 namespace {
 
 constexpr int kMaxFrames = 4096;
-constexpr std::size_t kGuard = 64;   // sentinel bytes behind every text the effect may write
+constexpr std::size_t kGuard = 64; // sentinel bytes behind every text the effect may write
 constexpr unsigned char kSentinel = 0xA7;
 
 VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
@@ -193,6 +193,7 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
     Session session(in);
-    for (int calls = 0; calls < 64 && in.remaining_bytes() > 0; ++calls) session.step();
+    for (int calls = 0; calls < 64 && in.remaining_bytes() > 0; ++calls)
+        session.step();
     return 0;
 }

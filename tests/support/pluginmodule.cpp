@@ -79,7 +79,8 @@ std::vector<float> Instance::process(const std::vector<float>& left,
     std::vector<float> out1(static_cast<size_t>(frames), 7.0f);
     for (int at = 0; at < frames; at += blockSize) {
         const int n = std::min(blockSize, frames - at);
-        float* ins[2] = {const_cast<float*>(left.data() + at), const_cast<float*>(right.data() + at)};
+        float* ins[2] = {const_cast<float*>(left.data() + at),
+                         const_cast<float*>(right.data() + at)};
         float* outs[2] = {out0.data() + at, out1.data() + at};
         effect->processReplacing(effect, ins, outs, n);
     }

@@ -7,8 +7,8 @@
 #include "audioeffectx.h"
 
 #include <sstream>
-#include <type_traits>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 class ProbeEffect : public AudioEffectX {
@@ -24,10 +24,10 @@ public:
         ++destroyed;
     }
 
-    void* token = nullptr;   // the pointer the test passes as ptr
-    void* token2 = nullptr;  // the pointer the test passes in value, printed "ptr2"
-    VstInt32 number = 7;     // what integer operations answer
-    bool yes = true;         // what bool operations answer
+    void* token = nullptr;  // the pointer the test passes as ptr
+    void* token2 = nullptr; // the pointer the test passes in value, printed "ptr2"
+    VstInt32 number = 7;    // what integer operations answer
+    bool yes = true;        // what bool operations answer
     VstInt32 canDoAnswer = 0;
     std::vector<std::string> log;
     std::vector<std::string>* sharedLog = nullptr; // survives the object, for effClose
@@ -107,7 +107,9 @@ public:
     bool offlinePrepare(VstOfflineTask* p, VstInt32 n) override {
         return note("offlinePrepare", p, n), yes;
     }
-    bool offlineRun(VstOfflineTask* p, VstInt32 n) override { return note("offlineRun", p, n), yes; }
+    bool offlineRun(VstOfflineTask* p, VstInt32 n) override {
+        return note("offlineRun", p, n), yes;
+    }
     bool processVariableIo(VstVariableIo* p) override { return note("processVariableIo", p), yes; }
     bool setSpeakerArrangement(VstSpeakerArrangement* in, VstSpeakerArrangement* out) override {
         return note("setSpeakerArrangement", in, out), yes;
@@ -152,7 +154,9 @@ public:
     VstInt32 setTotalSampleToProcess(VstInt32 v) override {
         return note("setTotalSampleToProcess", v), number;
     }
-    bool setPanLaw(VstInt32 type, float gain) override { return note("setPanLaw", type, gain), yes; }
+    bool setPanLaw(VstInt32 type, float gain) override {
+        return note("setPanLaw", type, gain), yes;
+    }
     VstInt32 beginLoadBank(VstPatchChunkInfo* p) override {
         return note("beginLoadBank", p), number;
     }

@@ -19,7 +19,8 @@ template <std::size_t N> struct SentinelBuffer {
     }
     std::string text() const {
         std::size_t n = 0;
-        while (n < N && bytes[n] != 0) ++n;
+        while (n < N && bytes[n] != 0)
+            ++n;
         return std::string(bytes.data(), n);
     }
     // True when bytes [from, to) are all zero.
