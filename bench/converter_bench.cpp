@@ -137,7 +137,7 @@ double pairedRatio(ConverterPlayer& converter, FloorPlayer& floor, int block) {
 
 void converterBench(benchmark::State& state, BenchSignal kind, int rateIndex, int block) {
     ConverterPlayer converter(kind, rateIndex, block);
-    for (auto _ : state)
+    for (auto _ : state) // NOLINT(clang-analyzer-deadcode.DeadStores)
         converter.next();
     state.SetItemsProcessed(state.iterations() * block);
     FloorPlayer floor(block);
@@ -146,7 +146,7 @@ void converterBench(benchmark::State& state, BenchSignal kind, int rateIndex, in
 
 void floorBench(benchmark::State& state, int block) {
     FloorPlayer floor(block);
-    for (auto _ : state)
+    for (auto _ : state) // NOLINT(clang-analyzer-deadcode.DeadStores)
         floor.next();
     state.SetItemsProcessed(state.iterations() * block);
 }

@@ -10,7 +10,9 @@ constexpr double kRealtimeRate = 44100.0;
 
 int blockOf(const std::string& name) {
     const auto at = name.rfind("block:");
-    return at == std::string::npos ? 0 : std::atoi(name.c_str() + at + 6);
+    return at == std::string::npos
+               ? 0
+               : static_cast<int>(std::strtol(name.c_str() + at + 6, nullptr, 10));
 }
 
 } // namespace

@@ -13,8 +13,8 @@
 // An input file. Mono feeds both sides; any other layout is read through a chosen channel pair.
 class InputFile : public Source {
 public:
-    // Throws Failure (ExitCode::Input) when path is missing, unreadable or not audio.
-    explicit InputFile(const std::string& path);
+    // Throws Failure (ExitCode::Input) when the file is missing, unreadable or not audio.
+    explicit InputFile(const std::string& name);
     ~InputFile() override;
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -61,9 +61,9 @@ bool isSameFile(const std::string& a, const std::string& b);
 // the temporary file is removed, so a failure never leaves a partial file behind.
 class OutputFile {
 public:
-    // Throws Failure (ExitCode::Output) when path exists and replace is false, names a folder,
+    // Throws Failure (ExitCode::Output) when the file exists and replace is false, names a folder,
     // or the temporary file cannot be created.
-    OutputFile(const std::string& path, int format, int channels, int sampleRate, bool replace);
+    OutputFile(const std::string& name, int format, int channels, int sampleRate, bool replace);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
