@@ -3,6 +3,7 @@
 #include "deltamodeffect.h"
 #include "pluginmodule.h"
 #include "recordinghost.h"
+#include "testsignals.h"
 
 #include <gtest/gtest.h>
 
@@ -96,14 +97,11 @@ TEST(Parameters, RateTableHoldsTheSixteenRates) {
 
 TEST(Parameters, OutOfRangePitchProcessesLikeTheNearestEnd) {
     RecordingHost host;
-    std::vector<float> noise(8000);
-    unsigned seed = 7;
-    for (float& v : noise)
-        v = static_cast<float>((seed = seed * 1664525u + 1013904223u) >> 9) / 4194304.0f - 1.0f;
+    const auto input = noise(8000, 7);
     auto run = [&](float pitch) {
         Instance effect;
         effect.setParameter(1, pitch);
-        return effect.process(noise, noise);
+        return effect.process(input, input);
     };
     const auto lowest = run(0.0f);
     const auto highest = run(1.0f);

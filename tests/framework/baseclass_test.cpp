@@ -4,6 +4,7 @@
 #include "probeeffect.h"
 #include "recordinghost.h"
 #include "sentinel.h"
+#include "testsignals.h"
 
 #include <gtest/gtest.h>
 
@@ -249,10 +250,7 @@ TEST(BaseClass, ResumeAsksForMidiOnlyWhenTheEffectWantsIt) {
         probe.canDoAnswer = c.canDo;
         probe.isSynth(c.synth);
         probe.record().dispatcher(&probe.record(), effMainsChanged, 0, 1, nullptr, 0.0f);
-        std::string all;
-        for (const std::string& line : probe.log)
-            all += (all.empty() ? "" : ";") + line;
-        EXPECT_EQ(all, c.log) << c.canDo;
+        EXPECT_EQ(joined(probe.log), c.log) << c.canDo;
     }
 }
 

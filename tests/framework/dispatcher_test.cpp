@@ -2,6 +2,7 @@
 // the operation's answer becomes the host's answer. A probe effect writes down every call.
 
 #include "probeeffect.h"
+#include "testsignals.h"
 
 #include <gtest/gtest.h>
 
@@ -106,13 +107,6 @@ const Route kRoutes[] = {
     {INT_MIN, "", Answer::Zero},
     {INT_MAX, "", Answer::Zero},
 };
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string all;
-    for (const std::string& line : lines)
-        all += (all.empty() ? "" : ";") + line;
-    return all;
-}
 
 VstIntPtr expectedAnswer(Answer kind, const ProbeEffect& probe) {
     switch (kind) {
