@@ -1,6 +1,6 @@
 // "InGain" and "Pitch" as the host sets and reads them, and the rate a "Pitch" value selects.
 
-#include "deltamodeffect.h"
+#include "deltamodfacts.h"
 #include "pluginmodule.h"
 #include "recordinghost.h"
 #include "testsignals.h"
@@ -77,21 +77,21 @@ TEST(Parameters, PitchSelectsTheRateIndexByTruncation) {
         {std::numeric_limits<float>::denorm_min(), 0},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(DeltaModEffect::rateIndexFor(c.pitch), c.index) << c.pitch;
-    for (int i = 0; i < DeltaModEffect::kNumRates; ++i)
-        EXPECT_EQ(DeltaModEffect::rateIndexFor(static_cast<float>(i) / 15.0f), i);
+        EXPECT_EQ(deltamod::rateIndexFor(c.pitch), c.index) << c.pitch;
+    for (int i = 0; i < deltamod::kNumRates; ++i)
+        EXPECT_EQ(deltamod::rateIndexFor(static_cast<float>(i) / 15.0f), i);
 }
 
 TEST(Parameters, RateTableHoldsTheSixteenRates) {
-    const std::uint32_t bits[DeltaModEffect::kNumRates] = {
+    const std::uint32_t bits[deltamod::kNumRates] = {
         0x4582ADAE, 0x45932F71, 0x45A48052, 0x45AEC852, 0x45C38F9A, 0x45DC32CD,
         0x45F77ACD, 0x4602ADAE, 0x46132F71, 0x462EC866, 0x4644F000, 0x465A7A66,
         0x4683E966, 0x46A48066, 0x46C233CD, 0x470177E6};
-    for (int i = 0; i < DeltaModEffect::kNumRates; ++i) {
+    for (int i = 0; i < deltamod::kNumRates; ++i) {
         std::uint32_t got = 0;
-        std::memcpy(&got, &DeltaModEffect::kRates[static_cast<size_t>(i)], 4);
+        std::memcpy(&got, &deltamod::kRatesHz[static_cast<size_t>(i)], 4);
         EXPECT_EQ(got, bits[i]) << i;
-        EXPECT_LT(DeltaModEffect::kRates[static_cast<size_t>(i)], 44100.0f);
+        EXPECT_LT(deltamod::kRatesHz[static_cast<size_t>(i)], 44100.0f);
     }
 }
 

@@ -2,6 +2,7 @@
 // sentinel-filled buffers larger than the interface grants, so each check also proves how many
 // bytes the effect wrote.
 
+#include "deltamodfacts.h"
 #include "pluginmodule.h"
 #include "recordinghost.h"
 #include "sentinel.h"
@@ -28,9 +29,6 @@ VstIntPtr expectText(const Instance& effect, VstInt32 opcode, VstInt32 index, st
     EXPECT_TRUE(buffer.zeroFrom(expected.size(), length + 1));
     return answer;
 }
-
-// A "Pitch" value in the middle of the band that selects the rate index.
-float pitchFor(int rateIndex) { return rateIndex == 15 ? 1.0f : (rateIndex + 0.5f) / 15.0f; }
 
 } // namespace
 
@@ -71,7 +69,7 @@ TEST(EffectTexts, PitchShowsTheSelectedRate) {
     expectText(effect, effGetParamDisplay, 1, 8, "24857.90"); // the default, 0.95
     for (int i = 0; i < 16; ++i) {
         SCOPED_TRACE(testing::Message() << "rate index " << i);
-        effect.setParameter(1, pitchFor(i));
+        effect.setParameter(1, deltamod::pitchForRateIndex(i));
         expectText(effect, effGetParamDisplay, 1, 8, rates[i]);
     }
     // Values outside 0..1 select the nearest end of the table, and the display follows.
