@@ -17,7 +17,7 @@ namespace {
 
 // A node's text, freeing the node.
 std::string text(LilvNode* node) {
-    const std::string value = node ? lilv_node_as_string(node) : "(none)";
+    std::string value = node ? lilv_node_as_string(node) : "(none)";
     lilv_node_free(node);
     return value;
 }

@@ -101,8 +101,8 @@ std::vector<float> renderVst(const Row& row, const Stereo& in) {
         effect.setParameter(0, row.settings[k].vstGain);
         effect.setParameter(1, row.settings[k].vstPitch);
         const auto [begin, end] = span(row, k, in.left.size());
-        const auto part = effect.process({in.left.begin() + begin, in.left.begin() + end},
-                                         {in.right.begin() + begin, in.right.begin() + end});
+        const auto part = effect.process({in.left.data() + begin, in.left.data() + end},
+                                         {in.right.data() + begin, in.right.data() + end});
         out.insert(out.end(), part.begin(), part.end());
     }
     return out;
