@@ -15,7 +15,12 @@ namespace {
 
 // lilv searches LV2_PATH only, so no copy installed elsewhere is found instead.
 std::map<std::string, std::string> buildFolderOnly() {
-    return {{"LV2_PATH", std::filesystem::path(SLOPECRUSH_LV2_BUNDLE).parent_path().parent_path()}};
+    std::map<std::string, std::string> env{
+        {"LV2_PATH", std::filesystem::path(SLOPECRUSH_LV2_BUNDLE).parent_path().parent_path()}};
+#ifdef SLOPECRUSH_HOST_PRELOAD
+    env["LD_PRELOAD"] = SLOPECRUSH_HOST_PRELOAD;
+#endif
+    return env;
 }
 
 TEST(Lv2HostPrograms, Lv2applyRendersWhatSlopecrushRenderDoes) {
