@@ -81,19 +81,22 @@ bool sameText(const char* a, const char* aEnd, const char* b) {
     return std::strlen(b) == length && std::memcmp(a, b, length) == 0;
 }
 
-// The display truncates the level, so its last digit may read one lower for the value the text
-// names. The middle of the values that show the text, half a last digit further from zero,
-// reads back to the same text; a text the display never writes keeps the value it names.
+// The display truncates the level, and near the end of its digits float rounding moves it by
+// about one last digit either way, so the value a display text names may show another text. The
+// nearest value, in steps of a quarter of the last digit and first within the digit away from
+// zero, that shows the text is what it reads back as; a text the display never writes (a plain
+// number) keeps the value it names.
 double inGainForText(const Number& number) {
-    const double named = clamped(kInGainId, number.value);
-    char shown[kTextSize];
-    displayNumber(kInGainId, named, shown);
-    if (sameText(number.begin, number.end, shown)) return named;
-    const double halfDigit = 0.5 / std::pow(10.0, number.fractionDigits);
-    const double middle =
-        clamped(kInGainId, number.value + (*number.begin == '-' ? -halfDigit : halfDigit));
-    displayNumber(kInGainId, middle, shown);
-    return sameText(number.begin, number.end, shown) ? middle : named;
+    constexpr int kQuarterSteps[] = {0, 2, 1, 3, -1, 4, 5, -2, 6, 7, -3, -4, 8};
+    const double quarter =
+        (*number.begin == '-' ? -0.25 : 0.25) / std::pow(10.0, number.fractionDigits);
+    for (const int steps : kQuarterSteps) {
+        const double candidate = clamped(kInGainId, number.value + steps * quarter);
+        char shown[kTextSize];
+        displayNumber(kInGainId, candidate, shown);
+        if (sameText(number.begin, number.end, shown)) return candidate;
+    }
+    return clamped(kInGainId, number.value);
 }
 
 int nearestRateIndex(double hz) {
