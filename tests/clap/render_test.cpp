@@ -24,28 +24,26 @@ namespace {
 constexpr std::uint32_t kInGain = 0;
 constexpr std::uint32_t kPitch = 1;
 
-// A file of little-endian 32-bit floats from the reference vectors.
-std::vector<float> readVector(const std::string& name) {
-    std::ifstream file(std::string(SLOPECRUSH_GOLDEN_DATA) + "/" + name, std::ios::binary);
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
-                                           std::istreambuf_iterator<char>());
-    std::vector<float> values(bytes.size() / 4);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::uint32_t bits = bytes[4 * i] | bytes[4 * i + 1] << 8 | bytes[4 * i + 2] << 16 |
-                                   std::uint32_t(bytes[4 * i + 3]) << 24;
-        std::memcpy(&values[i], &bits, 4);
-    }
-    return values;
-}
-
 struct Stereo {
     std::vector<float> left, right;
 };
-Stereo deinterleave(const std::vector<float>& interleaved) {
+
+// A file of the reference vectors: 32-bit floats in the byte order of every target, interleaved
+// for inputs.
+std::vector<float> readVector(const std::string& name) {
+    std::ifstream file(std::string(SLOPECRUSH_GOLDEN_DATA) + "/" + name, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
+                                  std::istreambuf_iterator<char>());
+    std::vector<float> values(bytes.size() / 4);
+    std::memcpy(values.data(), bytes.data(), values.size() * 4);
+    return values;
+}
+Stereo readInput(const std::string& name) {
+    const std::vector<float> both = readVector(name + ".in.f32");
     Stereo s;
-    for (std::size_t i = 0; i + 1 < interleaved.size(); i += 2) {
-        s.left.push_back(interleaved[i]);
-        s.right.push_back(interleaved[i + 1]);
+    for (std::size_t i = 0; i + 1 < both.size(); i += 2) {
+        s.left.push_back(both[i]);
+        s.right.push_back(both[i + 1]);
     }
     return s;
 }
@@ -81,7 +79,7 @@ std::vector<float> renderVst(const Stereo& in, const std::vector<VstChange>& cha
 
 TEST(ClapRender, ReferenceVectorsInPlaceAtTheDefaults) {
     for (const char* name : {"silence", "dc-plus-one", "dc-minus-one", "sine-440"}) {
-        Stereo buffers = deinterleave(readVector(std::string(name) + ".in.f32"));
+        Stereo buffers = readInput(name);
         ASSERT_FALSE(buffers.left.empty()) << name;
         const ClapInstance instance;
         // The in-place pair: the output overwrites the input it was made from.
@@ -98,7 +96,7 @@ TEST(ClapRender, ReferenceVectorsInPlaceAtTheDefaults) {
 }
 
 TEST(ClapRender, EveryRateAndGainMatchesTheVstEdition) {
-    Stereo noise = deinterleave(readVector("noise-every-rate.in.f32"));
+    Stereo noise = readInput("noise-every-rate");
     noise.left.resize(8192);
     noise.right.resize(8192);
     // Plain dB against the VST edition's normalised gain.
@@ -166,39 +164,35 @@ TEST(ClapRender, ActivateAndResetStartAfreshWhateverTheSampleRate) {
 TEST(ClapRender, CallsWithoutUsableBuffersFailWithoutWritingAndKeepTheirChanges) {
     const ClapInstance instance;
     const clap_plugin* p = instance.plugin;
-    std::vector<float> in(64, 0.5f);
-    std::vector<float> out(64, 9.0f);
-    float* channels[2] = {in.data(), in.data()};
-    float* outs[2] = {out.data(), out.data()};
-    float* one[2] = {in.data(), nullptr};
-    double* wide[2] = {nullptr, nullptr};
-    const clap_audio_buffer stereo{channels, nullptr, 2, 0, 0};
-    const clap_audio_buffer mono{channels, nullptr, 1, 0, 0};
-    const clap_audio_buffer missingChannel{one, nullptr, 2, 0, 0};
-    const clap_audio_buffer only64{nullptr, wide, 2, 0, 0};
-    clap_audio_buffer output{outs, nullptr, 2, 0, 0};
-    EventList gain;
-    gain.value(3, kInGain, -20.0);
-
     EXPECT_EQ(p->process(p, nullptr), CLAP_PROCESS_ERROR);
-    const clap_process empty{0, 0, nullptr, nullptr, nullptr, 0, 0, gain.list(), nullptr};
+    EventList events;
+    events.value(3, kInGain, -20.0);
+    const clap_process empty{0, 0, nullptr, nullptr, nullptr, 0, 0, events.list(), nullptr};
     EXPECT_EQ(p->process(p, &empty), CLAP_PROCESS_CONTINUE) << "0 frames: events only";
     EXPECT_EQ(instance.value(kInGain), -20.0);
 
-    for (const clap_audio_buffer* input : {&mono, &missingChannel, &only64}) {
-        const clap_process call{0, 64, nullptr, input, &output, 1, 1, nullptr, nullptr};
-        EXPECT_EQ(p->process(p, &call), CLAP_PROCESS_ERROR);
-    }
-    const clap_process noInputs{0, 64, nullptr, nullptr, &output, 0, 1, nullptr, nullptr};
-    EXPECT_EQ(p->process(p, &noInputs), CLAP_PROCESS_ERROR);
-    const clap_process noOutputs{0, 64, nullptr, &stereo, nullptr, 1, 0, nullptr, nullptr};
-    EXPECT_EQ(p->process(p, &noOutputs), CLAP_PROCESS_ERROR);
-    output.data32 = nullptr;
-    output.data64 = wide;
-    gain.value(5, kPitch, 2.0);
-    const clap_process outputOnly64{0, 64, nullptr, &stereo, &output, 1, 1, gain.list(), nullptr};
-    EXPECT_EQ(p->process(p, &outputOnly64), CLAP_PROCESS_ERROR);
-    EXPECT_EQ(instance.value(kPitch), 2.0) << "changes of a failed call still count";
+    std::vector<float> in(64, 0.5f);
+    std::vector<float> out(64, 9.0f);
+    float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {out.data(), out.data()};
+    float* one[2] = {out.data(), nullptr};
+    double* wide[2] = {nullptr, nullptr};
+    const clap_audio_buffer good[2] = {{ins, nullptr, 2, 0, 0}, {outs, nullptr, 2, 0, 0}};
+    // One channel, a missing channel, 64-bit samples only, no buffer at all.
+    const clap_audio_buffer bad[4] = {
+        {outs, nullptr, 1, 0, 0}, {one, nullptr, 2, 0, 0}, {nullptr, wide, 2, 0, 0}, {}};
+    for (int side = 0; side < 2; ++side)
+        for (int b = 0; b < 4; ++b) {
+            clap_audio_buffer buffers[2] = {good[0], good[1]};
+            buffers[side] = bad[b];
+            const std::uint32_t count[2] = {side == 0 && b == 3 ? 0u : 1u,
+                                            side == 1 && b == 3 ? 0u : 1u};
+            events.value(5, kPitch, side * 4 + b);
+            const clap_process call{0,        64,       nullptr,       &buffers[0], &buffers[1],
+                                    count[0], count[1], events.list(), nullptr};
+            EXPECT_EQ(p->process(p, &call), CLAP_PROCESS_ERROR) << side << " " << b;
+            EXPECT_EQ(instance.value(kPitch), side * 4 + b) << "changes of a failed call count";
+        }
     EXPECT_EQ(out, std::vector<float>(64, 9.0f)) << "a failed call writes nothing";
 }
 
