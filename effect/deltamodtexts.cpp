@@ -12,6 +12,9 @@ constexpr VstInt32 kParameterTextLength = 8;
 constexpr VstInt32 kEffectNameLength = 32;
 constexpr VstInt32 kVendorTextLength = 64;
 
+static_assert(DeltaModEffect::kVendorVersion == SLOPECRUSH_VENDOR_VERSION,
+              "the effect's vendor version must be the project's version (CMakeLists.txt)");
+
 const char kEffectName[] = "SlopeCrush";
 const char kVendor[] = "Tervik";
 
