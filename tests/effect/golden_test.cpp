@@ -1,6 +1,7 @@
 // The converter against the reference vectors, bit for bit, through the loaded module, at the
 // block size each vector was made with and at others: the output must not depend on blocking.
 
+#include "floatfile.h"
 #include "pluginmodule.h"
 #include "recordinghost.h"
 
@@ -51,19 +52,6 @@ std::vector<GoldenCase> readCases() {
         cases.push_back(c);
     }
     return cases;
-}
-
-std::vector<float> readFloats(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
-                            std::istreambuf_iterator<char>());
-    std::vector<float> values(bytes.size() / 4);
-    for (size_t i = 0; i < values.size(); ++i) {
-        const auto* b = reinterpret_cast<const unsigned char*>(&bytes[i * 4]);
-        const std::uint32_t bits = b[0] | (b[1] << 8) | (b[2] << 16) | (std::uint32_t(b[3]) << 24);
-        std::memcpy(&values[i], &bits, 4);
-    }
-    return values;
 }
 
 // Drives a fresh instance as the vectors were made: the start-up sequence, then blocks whose
