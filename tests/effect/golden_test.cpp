@@ -1,8 +1,8 @@
 // The converter against the reference vectors, bit for bit, through the loaded module, at the
 // block size each vector was made with and at others: the output must not depend on blocking.
 
-#include "pluginmodule.h"
 #include "recordinghost.h"
+#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +71,7 @@ std::vector<float> readFloats(const std::string& path) {
 template <typename NextBlock>
 std::vector<float> render(const GoldenCase& c, const std::vector<float>& input,
                           NextBlock nextBlock) {
-    Instance effect;
+    Instance effect(slopeCrushModule());
     effect.start(44100.0f, c.block);
     std::vector<float> left(static_cast<size_t>(c.frames));
     std::vector<float> right(static_cast<size_t>(c.frames));
