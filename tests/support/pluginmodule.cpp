@@ -45,9 +45,6 @@ PluginModule::PluginModule(const std::string& path) {
     main = findEntry(handle, "main");
 }
 
-// The module stays loaded for the whole process, as hosts usually keep it.
-PluginModule::~PluginModule() = default;
-
 Instance::Instance(const PluginModule& module) : effect(module.entry()(RecordingHost::callback)) {
     if (effect == nullptr) ADD_FAILURE() << "the entry returned no effect";
 }

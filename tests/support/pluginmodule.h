@@ -14,7 +14,7 @@ public:
     // The module at path (on Windows a bare file name is looked for beside the test program);
     // a module that does not load ends the test program.
     explicit PluginModule(const std::string& path);
-    ~PluginModule();
+    ~PluginModule() = default; // the module stays loaded, as hosts usually keep it
     PluginModule(const PluginModule&) = delete;
     PluginModule& operator=(const PluginModule&) = delete;
 
