@@ -1,6 +1,6 @@
 # Installs the framework from the build into a scratch prefix, then configures, builds and tests
 # examples/ as a project of its own that knows nothing but that prefix: no source tree, no build
-# tree, no package registry, no system prefix. Nothing outside SCRATCH is written.
+# tree, no package registry. Nothing outside SCRATCH is written.
 # Arguments: BUILD_DIR, EXAMPLES_DIR, SCRATCH, GENERATOR, MAKE_PROGRAM, and TOOLCHAIN (may be
 # empty) or CXX_COMPILER.
 
@@ -19,13 +19,19 @@ if(TOOLCHAIN)
 else()
   set(compiler -DCMAKE_CXX_COMPILER=${CXX_COMPILER})
 endif()
+# Effect authors build with warnings on, and the installed headers must not add any (so they are
+# not taken as system headers). The warnings come after project(), leaving the toolchain's flags
+# and the compiler checks alone.
+set(warnings ${SCRATCH}/warnings.cmake)
+file(WRITE ${warnings} "add_compile_options(-Wall -Wextra -Werror)\n")
 run(${CMAKE_COMMAND} -S ${EXAMPLES_DIR} -B ${build} -G ${GENERATOR}
     -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} ${compiler} -DCMAKE_BUILD_TYPE=Release
-    # Effect authors build with warnings on; the installed headers must not add any.
-    "-DCMAKE_CXX_FLAGS=-Wall -Wextra -Werror" -DCMAKE_NO_SYSTEM_FROM_IMPORTED=ON
+    -DCMAKE_PROJECT_INCLUDE=${warnings} -DCMAKE_NO_SYSTEM_FROM_IMPORTED=ON
+    # No registry (it lives in the home folder) and no system prefix; PATH stays, as compilers
+    # named by a toolchain file are found there.
     -DCMAKE_PREFIX_PATH=${prefix}
     -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF
-    -DCMAKE_FIND_USE_CMAKE_SYSTEM_PATH=OFF -DCMAKE_FIND_USE_SYSTEM_ENVIRONMENT_PATH=OFF)
+    -DCMAKE_FIND_USE_CMAKE_SYSTEM_PATH=OFF)
 
 # The package must come from the scratch prefix and nowhere else.
 file(STRINGS ${build}/CMakeCache.txt found REGEX "^SlopeCrushFramework_DIR:")
