@@ -3,9 +3,9 @@
 
 #include "claphost.h"
 #include "deltamodfacts.h"
-#include "pluginmodule.h"
 #include "recordinghost.h"
 #include "sentinel.h"
+#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +63,7 @@ TEST(ClapParameters, EventsClampIntoTheRangeAndForeignOnesChangeNothing) {
 
 TEST(ClapParameters, TextsAreTheVstDisplayWithUnitsAndReadBack) {
     RecordingHost host;
-    const Instance vst;
+    const Instance vst(slopeCrushModule());
     vst.start();
     const ClapInstance instance;
     for (int i = 0; i < deltamod::kNumRates; ++i) {

@@ -3,8 +3,8 @@
 
 #include "claphost.h"
 #include "deltamodfacts.h"
-#include "pluginmodule.h"
 #include "recordinghost.h"
+#include "slopecrushmodule.h"
 #include "testsignals.h"
 
 #include <gtest/gtest.h>
@@ -58,7 +58,7 @@ struct VstChange {
 // The VST edition over the whole input, processing up to each change's frame before applying it.
 std::vector<float> renderVst(const Stereo& in, const std::vector<VstChange>& changes) {
     RecordingHost host;
-    const Instance vst;
+    const Instance vst(slopeCrushModule());
     vst.start();
     std::vector<float> out0(in.left.size());
     std::vector<float> out1(in.left.size());

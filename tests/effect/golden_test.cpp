@@ -2,8 +2,8 @@
 // block size each vector was made with and at others: the output must not depend on blocking.
 
 #include "floatfile.h"
-#include "pluginmodule.h"
 #include "recordinghost.h"
+#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,7 @@ std::vector<GoldenCase> readCases() {
 template <typename NextBlock>
 std::vector<float> render(const GoldenCase& c, const std::vector<float>& input,
                           NextBlock nextBlock) {
-    Instance effect;
+    Instance effect(slopeCrushModule());
     effect.start(44100.0f, c.block);
     std::vector<float> left(static_cast<size_t>(c.frames));
     std::vector<float> right(static_cast<size_t>(c.frames));

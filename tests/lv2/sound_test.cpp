@@ -7,8 +7,8 @@
 #include "deltamodfacts.h"
 #include "floatfile.h"
 #include "lv2bundle.h"
-#include "pluginmodule.h"
 #include "recordinghost.h"
+#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -94,7 +94,7 @@ std::pair<size_t, size_t> span(const Row& row, size_t k, size_t frames) {
 }
 
 std::vector<float> renderVst(const Row& row, const Stereo& in) {
-    Instance effect;
+    Instance effect(slopeCrushModule());
     effect.start(44100.0f, 512);
     std::vector<float> out;
     for (size_t k = 0; k < row.settings.size(); ++k) {

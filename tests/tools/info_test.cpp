@@ -1,9 +1,9 @@
 // --info: the plug-in's identity as a host sees it, and the parameter values the options set.
 
 #include "deltamodfacts.h"
-#include "pluginmodule.h"
 #include "programrun.h"
 #include "recordinghost.h"
+#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ TEST(Info, ShowsTheSlopeCrushRecordAsAHostSeesIt) {
 
     // The texts are whatever the plug-in answers a host that asks directly.
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     EXPECT_EQ(f["name"], effect.text(effGetEffectName));
     EXPECT_EQ(f["vendor"], effect.text(effGetVendorString));
     EXPECT_EQ(f["product"], effect.text(effGetProductString));
