@@ -3,11 +3,15 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
+#include <string>
 
 namespace parameters {
 namespace {
 
-// The whole text as one finite decimal number; a leading '+' is allowed, nothing else around it.
+// The whole text as one decimal number; a leading '+' is allowed, nothing else around it. A number
+// too large for a double comes back as an infinity (and one too small as zero), so that it is
+// refused as out of range rather than as no number at all. NaN is no number.
 std::optional<double> parseNumber(const std::string& text) {
     const char* first = text.data();
     const char* last = first + text.size();
@@ -17,10 +21,15 @@ std::optional<double> parseNumber(const std::string& text) {
     }
     double value = 0.0;
     const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
+    if (end != last || std::isnan(value)) return std::nullopt;
+    if (error == std::errc::result_out_of_range)
+        return std::strtod(std::string(first, last).c_str(), nullptr);
+    if (error != std::errc()) return std::nullopt;
     return value;
 }
 
+// The whole text as a whole number; one beyond int comes back as the nearest int's end, which
+// every range here refuses.
 std::optional<int> parseInteger(const std::string& text) {
     const char* first = text.data();
     const char* last = first + text.size();
@@ -30,7 +39,10 @@ std::optional<int> parseInteger(const std::string& text) {
     }
     int value = 0;
     const auto [end, error] = std::from_chars(first, last, value);
-    if (first == last || error != std::errc() || end != last) return std::nullopt;
+    if (first == last || end != last) return std::nullopt;
+    if (error == std::errc::result_out_of_range)
+        return *first == '-' ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+    if (error != std::errc()) return std::nullopt;
     return value;
 }
 
