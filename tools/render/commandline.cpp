@@ -97,12 +97,13 @@ void describe(CLI::App& app, Options& o, std::optional<int>& block) {
                             "Pitch, normalised 0..1: selects rate index trunc(value x 15) "
                             "(plug-in default 0.95, index 14)")
                       ->type_name("0..1");
-    auto* rateIndex = addParsed(app, "--rate-index", o.pitch, parameters::parseRateIndex,
-                                "Conversion rate by index 0..15: 0 is " + rateText(0) +
-                                    " Hz, 7 is " + rateText(7) + " Hz, 15 is " +
-                                    rateText(deltamod::kMaxRateIndex) + " Hz; " + rates)
-                          ->type_name("0..15")
-                          ->excludes(pitch);
+    auto* rateIndex =
+        addParsed(app, "--rate-index", o.pitch, parameters::parseRateIndex,
+                  "Conversion rate by index 0..15: 0 is " + rateText(0) + " Hz, 7 is " +
+                      rateText(7) + " Hz, 15 is " + rateText(deltamod::kMaxRateIndex) +
+                      " Hz; the rates are " + rates)
+            ->type_name("0..15")
+            ->excludes(pitch);
     addParsed(app, "--rate", o.pitch, parameters::parseRateHz,
               "Conversion rate in Hz, 4181..33144: the nearest of the sixteen rates is used")
         ->type_name("HZ")
@@ -126,9 +127,12 @@ void describe(CLI::App& app, Options& o, std::optional<int>& block) {
     app.set_version_flag("--version",
                          std::string(standardstreams::kProgram) + " " SLOPECRUSH_VERSION);
     std::string footer = kUsage;
-    footer += "\nSlopeCrush's sixteen rates run from " + rateText(0) + " to " +
-              rateText(deltamod::kMaxRateIndex) + " Hz: " + rates +
-              " (the summary names the rate in effect).\n";
+    const std::string reference = std::to_string(static_cast<int>(deltamod::kReferenceRate));
+    footer += "\nSlopeCrush counts its sixteen rates (" + rateText(0) + " to " +
+              rateText(deltamod::kMaxRateIndex) + " Hz) against " + reference +
+              " Hz whatever the\nsample rate: they are exact at " + reference +
+              " Hz, and at a sample rate fs each runs at rate x fs/" + reference +
+              ".\nThe summary names the rate in effect.\n";
     app.footer(footer + kExamples);
 }
 

@@ -46,11 +46,8 @@ std::string rateText(int index) {
 }
 
 std::string rateScaling() {
-    const int reference = static_cast<int>(deltamod::kReferenceRate);
-    return "the rates are exact at " + std::to_string(reference) +
-           " Hz; the effect counts them against that rate, so at a sample rate fs each runs at "
-           "rate x fs/" +
-           std::to_string(reference);
+    const std::string reference = std::to_string(static_cast<int>(deltamod::kReferenceRate));
+    return "exact at " + reference + " Hz; at a sample rate fs each runs at rate x fs/" + reference;
 }
 
 std::string describeSettings(const PluginHost& plugin, int sampleRate) {

@@ -14,7 +14,8 @@ bool isSlopeCrush(const PluginHost& plugin);
 // at 44100 Hz), gain ...". For other plug-ins: "Name display label, ..." for each parameter.
 std::string describeSettings(const PluginHost& plugin, int sampleRate);
 
-// Why the rates change with the sample rate, in a few words for --info and --help.
+// How the rates depend on the sample rate, in a few words for --info and --help: the effect counts
+// them against 44.1 kHz by design.
 std::string rateScaling();
 
 // A rate from the table as the plug-in displays it: "4181.71", "33143.9".
