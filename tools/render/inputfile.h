@@ -28,8 +28,11 @@ public:
     std::int64_t promisedFrames() const { return promised; }
 
     int sampleRate() const override { return info.samplerate; }
-    // A stream's header may not know its length; libsndfile then reports the largest count.
-    std::int64_t frames() const override { return info.frames < SF_COUNT_MAX ? info.frames : -1; }
+    // A stream's header may not know its length (libsndfile then reports a huge count), nor tell
+    // the truth about it: only a file's length is known in advance.
+    std::int64_t frames() const override {
+        return info.seekable != 0 && info.frames < SF_COUNT_MAX ? info.frames : -1;
+    }
     int read(float* left, float* right, int count) override; // throws Failure on a read error
 
 private:
