@@ -8,7 +8,7 @@ packages=(
   libsndfile1-dev libcli11-dev
   gcc-multilib g++-multilib qemu-user
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
-  valgrind gnuplot-nox
+  valgrind gnuplot-nox sox
 )
 
 missing=()
