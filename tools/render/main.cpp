@@ -124,6 +124,9 @@ Rendered renderInto(const Options& o, Source& source, const Outputs& names) {
     rendered.result = render(source, plugin, crushed, dry ? &*dry : nullptr, o.block, !o.quiet);
     rendered.settings = describeSettings(plugin, rate);
     plugin.stop();
+    // Both on disk before either is named: a full disk then leaves neither.
+    crushed.finish();
+    if (dry) dry->finish();
     if (dry) dry->commit();
     crushed.commit();
     return rendered;

@@ -231,7 +231,8 @@ void OutputFile::encode(const float* samples, int frames) {
                                          : formatName(format) + ": " + sf_strerror(file));
 }
 
-void OutputFile::commit() {
+void OutputFile::finish() {
+    if (finished) return;
     worker.wait();
     const int closed = sf_close(file);
     file = nullptr;
@@ -240,6 +241,11 @@ void OutputFile::commit() {
     if (closed != 0) writeFailed(formatName(format) + ": " + sf_error_number(closed));
     // On disk before it takes its name: a crash then leaves the old file or the new one.
     if (fsync(descriptor) != 0) writeFailed(systemError());
+    finished = true;
+}
+
+void OutputFile::commit() {
+    finish();
     nameIt();
     committed = true;
     if (existed && previous.st_nlink > 1)

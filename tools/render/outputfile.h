@@ -37,8 +37,12 @@ public:
     // written on a thread of its own. Throws Failure (ExitCode::Output), also for a failure of
     // an earlier write.
     void write(const float* const* planes, int frames);
-    // Completes the file, flushes it to disk and gives it its name. Without replace, a file that
-    // appeared under that name meanwhile is not replaced either. Throws Failure.
+    // Completes the file and flushes it to disk, still without a name; the step that fails on a
+    // full disk, so files rendered together can all get there before any is named. Throws
+    // Failure.
+    void finish();
+    // Finishes the file if that is still to do, and gives it its name. Without replace, a file
+    // that appeared under that name meanwhile is not replaced either. Throws Failure.
     void commit();
 
 private:
@@ -64,6 +68,7 @@ private:
     int descriptor = -1;
     std::unique_ptr<BufferedWriter> writer;
     SNDFILE* file = nullptr;
+    bool finished = false;
     bool committed = false;
     // One buffer is filled while the worker writes the other.
     std::vector<float> interleaved[2];
