@@ -124,8 +124,10 @@ MOCK_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
     const char* logPath = std::getenv("MOCK_PLUGIN_LOG");
     mock->log = std::fopen(logPath != nullptr ? logPath : "/dev/null", "a");
     const char* interruptAt = std::getenv("MOCK_PLUGIN_INTERRUPT_AT");
-    mock->interruptAt = interruptAt != nullptr ? std::atoi(interruptAt) : 0;
-    if (const char* signal = std::getenv("MOCK_PLUGIN_SIGNAL")) mock->signal = std::atoi(signal);
+    mock->interruptAt =
+        interruptAt != nullptr ? static_cast<int>(std::strtol(interruptAt, nullptr, 10)) : 0;
+    if (const char* signal = std::getenv("MOCK_PLUGIN_SIGNAL"))
+        mock->signal = static_cast<int>(std::strtol(signal, nullptr, 10));
     const VstIntPtr version = host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f);
     mock->say("entry, host version %ld", static_cast<long>(version));
 

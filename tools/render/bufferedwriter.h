@@ -13,7 +13,7 @@
 class BufferedWriter {
 public:
     // descriptor stays the caller's; it must be open for reading and writing.
-    explicit BufferedWriter(int descriptor);
+    explicit BufferedWriter(int fd);
     ~BufferedWriter() = default;
     BufferedWriter(const BufferedWriter&) = delete;
     BufferedWriter& operator=(const BufferedWriter&) = delete;

@@ -91,7 +91,7 @@ InputFile::InputFile(const std::string& name) : path(name) {
                       "cannot read the input " + inQuotes(path) + " as audio: " + why);
     }
     rightChannel = info.channels > 1 ? 1 : 0;
-    promised = frames() >= 0 ? announcedFrames(file, info) : -1;
+    promised = InputFile::frames() >= 0 ? announcedFrames(file, info) : -1;
 }
 
 InputFile::~InputFile() {
@@ -116,7 +116,7 @@ int InputFile::read(float* left, float* right, int count) {
     const int channels = info.channels;
     const float* from = interleaved.data();
     if (channels == 2 && leftChannel == 0 && rightChannel == 1) { // the usual case, vectorised
-        for (int i = 0; i < frames; ++i) {
+        for (size_t i = 0; i < static_cast<size_t>(frames); ++i) {
             left[i] = from[2 * i];
             right[i] = from[2 * i + 1];
         }

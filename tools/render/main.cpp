@@ -63,10 +63,12 @@ std::pair<int, int> pickedChannels(const std::string& text, int channels) {
     const std::string* parts[2] = {&first, &second};
     for (int i = 0; i < 2; ++i) {
         const auto parsed = parameters::parseBlockSize(*parts[i]); // any whole number >= 1
-        if (!parsed.value || *parsed.value > channels)
-            throw Failure(ExitCode::Usage, why + "does not name input channels; the input has " +
-                                               std::to_string(channels) + ", pick one or two of " +
-                                               range);
+        if (!parsed.value || *parsed.value > channels) {
+            std::string message = why;
+            message += "does not name input channels; the input has " + std::to_string(channels);
+            message += ", pick one or two of " + range;
+            throw Failure(ExitCode::Usage, message);
+        }
         picked[i] = *parsed.value - 1;
     }
     return {picked[0], picked[1]};

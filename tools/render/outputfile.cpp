@@ -212,7 +212,7 @@ void OutputFile::write(const float* const* planes, int frames) {
     if (channelCount == 2) { // the usual case, in a loop the compiler turns into vector code
         const float* left = planes[0];
         const float* right = planes[1];
-        for (int i = 0; i < frames; ++i) {
+        for (size_t i = 0; i < static_cast<size_t>(frames); ++i) {
             to[2 * i] = left[i];
             to[2 * i + 1] = right[i];
         }

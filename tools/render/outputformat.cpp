@@ -162,13 +162,13 @@ std::string formatName(int format) {
 std::int64_t maxFrames(int format, int channels) {
     const Subtype* subtype = subtypeOf(format);
     if ((format & SF_FORMAT_TYPEMASK) != SF_FORMAT_AIFF || subtype == nullptr) return -1;
-    return (kMax32BitFile - kMaxHeaderBytes) / (subtype->bytes * channels);
+    return (kMax32BitFile - kMaxHeaderBytes) / (std::int64_t{subtype->bytes} * channels);
 }
 
 int fileFormatFor(int format, int channels, std::int64_t frames) {
     const Subtype* subtype = subtypeOf(format);
     if ((format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV || subtype == nullptr) return format;
-    const bool fits =
-        frames >= 0 && frames <= (kMax32BitFile - kMaxHeaderBytes) / (subtype->bytes * channels);
+    const bool fits = frames >= 0 && frames <= (kMax32BitFile - kMaxHeaderBytes) /
+                                                   (std::int64_t{subtype->bytes} * channels);
     return fits ? format : SF_FORMAT_RF64 | (format & SF_FORMAT_SUBMASK);
 }
