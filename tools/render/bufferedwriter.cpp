@@ -10,8 +10,9 @@
 
 namespace {
 
-// Large enough that system calls cost nothing beside the audio work.
-constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
+// Large enough that system calls cost little beside the audio work, small enough to stay in the
+// processor's cache until the kernel copies it (a 1 MiB buffer made the whole render 40 % dearer).
+constexpr std::size_t kBufferBytes = std::size_t{64} << 10;
 // Written data is handed to the disk in steps of this much, so that the final fsync waits for
 // the last step only instead of the whole file.
 constexpr std::int64_t kWriteBackBytes = std::int64_t{8} << 20;
