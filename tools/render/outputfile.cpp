@@ -196,6 +196,12 @@ void OutputFile::discard() {
     if (!temporaryPath.empty()) unlink(temporaryPath.c_str());
 }
 
+std::string OutputFile::libraryFailure(const std::string& message) const {
+    // libsndfile's words ("Format not recognised") do not say what was asked of it.
+    return "libsndfile cannot write " + formatName(format) + ", " + std::to_string(channelCount) +
+           " channels at " + std::to_string(sampleRate) + " Hz: " + message;
+}
+
 void OutputFile::writeFailed(const std::string& why) {
     throw Failure(ExitCode::Output, "writing " + inQuotes(shownName) + " failed: " + why);
 }
@@ -228,7 +234,7 @@ void OutputFile::write(const float* const* planes, int frames) {
 void OutputFile::encode(const float* samples, int frames) {
     if (sf_writef_float(file, samples, frames) != frames || writer->error() != 0)
         writeFailed(writer->error() != 0 ? systemError(writer->error())
-                                         : formatName(format) + ": " + sf_strerror(file));
+                                         : libraryFailure(sf_strerror(file)));
 }
 
 void OutputFile::finish() {
@@ -238,7 +244,7 @@ void OutputFile::finish() {
     file = nullptr;
     // libsndfile does not report every failure while it finishes a file; the writer saw them all.
     if (!writer->flush()) writeFailed(systemError(writer->error()));
-    if (closed != 0) writeFailed(formatName(format) + ": " + sf_error_number(closed));
+    if (closed != 0) writeFailed(libraryFailure(sf_error_number(closed)));
     // On disk before it takes its name: a crash then leaves the old file or the new one.
     if (fsync(descriptor) != 0) writeFailed(systemError());
     finished = true;

@@ -49,6 +49,7 @@ private:
     void create(const std::string& folder, const std::string& baseName);
     void keepOwnerAndMode();
     void encode(const float* samples, int frames); // on the worker
+    std::string libraryFailure(const std::string& message) const;
     [[noreturn]] void writeFailed(const std::string& why);
     void nameIt();
     void discard();
