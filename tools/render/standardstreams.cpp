@@ -25,13 +25,22 @@ void reserve() {
 }
 
 void print(const std::string& text, const std::string& what) {
-    std::cout.flush(); // anything C++ streams still hold goes first
-    errno = 0;
-    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
-                         std::fflush(stdout) == 0 && !std::cout.fail();
+    int error = errno; // left by a write of a C++ stream that failed (--help), if one did
+    bool written = !std::cout.fail();
+    if (written) {
+        errno = 0;
+        std::cout.flush(); // what C++ streams still hold goes first
+        written = !std::cout.fail();
+        error = errno;
+    }
+    if (written) {
+        written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+                  std::fflush(stdout) == 0;
+        error = errno;
+    }
     if (!written)
         throw Failure(ExitCode::Output,
-                      what + ": " + (errno != 0 ? std::strerror(errno) : "write failed"));
+                      what + ": " + (error != 0 ? std::strerror(error) : "write failed"));
 }
 
 void warn(const std::string& text) { std::cerr << kProgram << ": warning: " << text << '\n'; }
