@@ -40,6 +40,7 @@ private:
     std::int64_t pendingStart = 0;
     std::int64_t position = 0; // where libsndfile reads or writes next
     std::int64_t end = 0;      // the file's length, pending bytes included
+    std::int64_t syncing = 0;  // the first byte whose write-back may still be going on
     std::int64_t unsynced = 0; // the first byte not yet handed to write-back
     int firstError = 0;
 };
