@@ -254,10 +254,14 @@ void OutputFile::commit() {
     finish();
     nameIt();
     committed = true;
-    if (existed && previous.st_nlink > 1)
-        standardstreams::warn("the old " + inQuotes(shownName) + " had " +
-                              std::to_string(previous.st_nlink - 1) +
-                              " more names (hard links); they keep the old content");
+    if (existed && previous.st_nlink > 1) {
+        const auto others = previous.st_nlink - 1;
+        standardstreams::warn("the replaced " + inQuotes(shownName) + " had " +
+                              std::to_string(others) +
+                              (others == 1 ? " other name (a hard link), which keeps"
+                                           : " other names (hard links), which keep") +
+                              " the old content");
+    }
 }
 
 void OutputFile::nameIt() {
