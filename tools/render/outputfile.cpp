@@ -210,9 +210,9 @@ void OutputFile::write(const float* const* planes, int frames) {
     if (frameLimit >= 0 && written + frames > frameLimit)
         writeFailed("the samples outgrow the 4 GiB an " + formatName(format) +
                     " header can count; name it .wav, which becomes RF64 when it needs to");
-    // The job that used this buffer ended before the one now running began.
+    // The job that used this buffer last has run: no more than kQueued jobs are in hand.
     std::vector<float>& buffer = interleaved[nextBuffer];
-    nextBuffer ^= 1;
+    nextBuffer = (nextBuffer + 1) % (kQueued + 1);
     buffer.resize(static_cast<size_t>(frames) * static_cast<size_t>(channelCount));
     float* to = buffer.data();
     if (channelCount == 2) { // the usual case, in a loop the compiler turns into vector code

@@ -71,10 +71,11 @@ private:
     SNDFILE* file = nullptr;
     bool finished = false;
     bool committed = false;
-    // One buffer is filled while the worker writes the other.
-    std::vector<float> interleaved[2];
-    int nextBuffer = 0;
-    Worker worker; // last: it stops before anything it uses goes
+    // One buffer is filled while the worker writes the others.
+    static constexpr std::size_t kQueued = 3;
+    std::vector<float> interleaved[kQueued + 1];
+    std::size_t nextBuffer = 0;
+    Worker worker{kQueued}; // last: it stops before anything it uses goes
 };
 
 // True when both names lead to the same existing file (same device and inode), whatever links

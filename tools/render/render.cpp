@@ -17,6 +17,9 @@ namespace {
 // between threads twice (16384 frames cost a sixth more time than 65536 on a busy machine,
 // 131072 no less).
 constexpr int kChunkFrames = 65536;
+// Chunks read ahead of the one being processed, so that a reader kept waiting by a busy machine
+// does not hold up the plug-in at once.
+constexpr std::size_t kReadAhead = 3;
 
 using Channels = std::vector<std::vector<float>>;
 
@@ -54,12 +57,12 @@ RenderResult render(Source& source, PluginHost& plugin, OutputFile& output, Outp
     // Whole blocks fit a chunk, so the plug-in gets full blocks until the very end.
     const int chunkFrames = (kChunkFrames + blockFrames - 1) / blockFrames * blockFrames;
     const auto chunk = static_cast<size_t>(chunkFrames);
-    // One chunk is processed while the next one is read.
+    // One chunk is processed while the next ones are read.
     struct Chunk {
         std::vector<float> left, right;
         int frames = 0;
     };
-    Chunk chunks[2];
+    Chunk chunks[kReadAhead + 1];
     for (Chunk& c : chunks) {
         c.left.resize(chunk);
         c.right.resize(chunk);
@@ -79,20 +82,23 @@ RenderResult render(Source& source, PluginHost& plugin, OutputFile& output, Outp
     std::uint32_t peakBits = 0;
     Progress progress(showProgress, source.frames(), source.sampleRate());
     const auto started = std::chrono::steady_clock::now();
-    Worker reader; // after the buffers: it stops before they go
-    const auto readInto = [&source, chunkFrames](Chunk* c) {
-        return [&source, chunkFrames, c] {
+    Worker reader(kReadAhead); // after the buffers: it stops before they go
+    // Chunk k goes into the buffer that chunk k - kReadAhead - 1 has left.
+    const auto readChunk = [&reader, &chunks, &source, chunkFrames](std::uint64_t k) {
+        Chunk* c = &chunks[k % (kReadAhead + 1)];
+        reader.post([&source, chunkFrames, c] {
             c->frames = source.read(c->left.data(), c->right.data(), chunkFrames);
-        };
+        });
     };
-    reader.post(readInto(&chunks[0]));
-    for (int current = 0;; current ^= 1) {
+    for (std::uint64_t k = 0; k < kReadAhead; ++k)
+        readChunk(k);
+    for (std::uint64_t k = 0;; ++k) {
         interrupt::stopIfCaught();
-        reader.wait();
-        Chunk& chunkRead = chunks[current];
+        reader.waitFor(k + 1);
+        Chunk& chunkRead = chunks[k % (kReadAhead + 1)];
         const int frames = chunkRead.frames;
         if (frames == 0) break;
-        reader.post(readInto(&chunks[current ^ 1]));
+        readChunk(k + kReadAhead);
         const float* sourcePlanes[2] = {chunkRead.left.data(), chunkRead.right.data()};
         if (dry != nullptr) dry->write(sourcePlanes, frames);
 

@@ -3,7 +3,7 @@
 #include <csignal>
 #include <utility>
 
-Worker::Worker() {
+Worker::Worker(std::size_t maxJobs) : depth(maxJobs) {
     sigset_t all;
     sigset_t previous;
     sigfillset(&all);
@@ -15,46 +15,57 @@ Worker::Worker() {
 Worker::~Worker() {
     {
         std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [this] { return !busy; });
+        changed.wait(lock, [this] { return jobs.empty(); });
         stopping = true;
     }
     changed.notify_all();
     thread.join();
 }
 
+void Worker::rethrow() {
+    if (failure) std::rethrow_exception(std::exchange(failure, nullptr));
+}
+
 void Worker::post(std::function<void()> job) {
     {
         std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [this] { return !busy; });
-        if (failure) std::rethrow_exception(std::exchange(failure, nullptr));
-        next = std::move(job);
-        busy = true;
+        changed.wait(lock, [this] { return jobs.size() < depth; });
+        rethrow();
+        jobs.push_back(std::move(job));
+        ++posted;
     }
     changed.notify_all();
 }
 
-void Worker::wait() {
+void Worker::waitFor(std::uint64_t count) {
     std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [this] { return !busy; });
-    if (failure) std::rethrow_exception(std::exchange(failure, nullptr));
+    changed.wait(lock, [this, count] { return done >= count; });
+    rethrow();
 }
 
 void Worker::run() {
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-        changed.wait(lock, [this] { return busy || stopping; });
-        if (!busy) return;
-        std::function<void()> job = std::move(next);
+        changed.wait(lock, [this] { return !jobs.empty() || stopping; });
+        if (jobs.empty()) return;
+        std::function<void()> job = std::move(jobs.front());
+        const bool skip = broken;
         lock.unlock();
         std::exception_ptr thrown;
-        try {
-            job();
-        } catch (...) {
-            thrown = std::current_exception();
+        if (!skip) {
+            try {
+                job();
+            } catch (...) {
+                thrown = std::current_exception();
+            }
         }
         lock.lock();
-        failure = thrown;
-        busy = false;
+        if (thrown) {
+            failure = thrown;
+            broken = true;
+        }
+        jobs.pop_front();
+        ++done;
         changed.notify_all();
     }
 }
