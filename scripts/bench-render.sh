@@ -23,9 +23,12 @@ commands=(
   "$render $work/in.wav $work/out1.wav --force --quiet --block 1"
 )
 # Every command writes over its own earlier output each round, as a person re-rendering would.
+# Each starts with nothing of the others' waiting to be written: the renderer's fsync would wait
+# for the file sox just wrote, too.
 for c in "${commands[@]}"; do $c; done
 for ((round = 0; round < runs; round++)); do
   for i in "${!commands[@]}"; do
+    sync
     start=$(date +%s%N)
     ${commands[$i]}
     echo "$i $(( ($(date +%s%N) - start) / 1000000 ))" >>"$work/times"
