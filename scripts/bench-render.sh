@@ -35,7 +35,8 @@ for ((round = 0; round < runs; round++)); do
   done
 done
 
-awk -v runs="$runs" -v n0="${names[0]}" -v n1="${names[1]}" -v n2="${names[2]}" '
+load=$(cut -d' ' -f1 /proc/loadavg)
+awk -v runs="$runs" -v load="$load" -v n0="${names[0]}" -v n1="${names[1]}" -v n2="${names[2]}" '
   { t[$1, count[$1]++] = $2 }
   function median(i,   k, j, v, a) {
     for (k = 0; k < count[i]; k++) a[k] = t[i, k]
@@ -46,7 +47,8 @@ awk -v runs="$runs" -v n0="${names[0]}" -v n1="${names[1]}" -v n2="${names[2]}" 
   END {
     name[0] = n0; name[1] = n1; name[2] = n2
     for (i = 0; i < 3; i++) m[i] = median(i)
-    printf "%d rounds, 10 min of 24-bit stereo at 44.1 kHz (%s)\n", runs, "median / fastest, ms"
+    printf "%d rounds, 10 min of 24-bit stereo at 44.1 kHz, load average %s (%s)\n", runs, load,
+      "median / fastest, ms"
     for (i = 0; i < 3; i++) printf "  %-18s %6d / %6d\n", name[i], m[i], fastest[i]
     printf "render / sox copy:          %.2f (goal 1.3 at most)\n", m[1] / m[0]
     printf "--block 1 / default block:  %.2f (goal 3 at most)\n", m[2] / m[1]
