@@ -14,15 +14,15 @@
 
 class Worker {
 public:
-    // At most depth jobs wait or run at a time. Starts the thread with every signal blocked:
+    // At most maxJobs jobs wait or run at a time. Starts the thread with every signal blocked:
     // signals reach the caller's thread, which stops the render.
-    explicit Worker(std::size_t depth);
+    explicit Worker(std::size_t maxJobs);
     // Waits for the jobs in hand (whatever they throw is dropped), then ends the thread.
     ~Worker();
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
 
-    // Queues a job, first waiting while depth jobs are queued or running. Rethrows what an
+    // Queues a job, first waiting while maxJobs jobs are queued or running. Rethrows what an
     // earlier job threw (the new one is then not queued).
     void post(std::function<void()> job);
     // Waits until the first count jobs ever posted have run; rethrows what a job threw.
