@@ -99,14 +99,6 @@ double inGainForText(const Number& number) {
     return clamped(kInGainId, number.value);
 }
 
-int nearestRateIndex(double hz) {
-    int nearest = 0;
-    for (int i = 1; i < deltamod::kNumRates; ++i)
-        if (std::fabs(hz - deltamod::kRatesHz[i]) < std::fabs(hz - deltamod::kRatesHz[nearest]))
-            nearest = i;
-    return nearest;
-}
-
 } // namespace
 
 bool describe(std::uint32_t index, clap_param_info* info) {
@@ -174,7 +166,7 @@ bool textToValue(std::uint32_t id, const char* text, double* value) {
         return true;
     }
     if (!(number.value > 0.0)) return false; // no rate is zero or negative
-    *value = nearestRateIndex(number.value);
+    *value = deltamod::nearestRateIndex(number.value);
     return true;
 }
 

@@ -14,7 +14,7 @@ public:
     static constexpr VstInt32 kNumParams = 2;
     static constexpr VstInt32 kParamGain = 0;
     static constexpr VstInt32 kParamPitch = 1;
-    static constexpr VstInt32 kUniqueID = fourCharCode("Zbrk");
+    static constexpr VstInt32 kUniqueID = fourCharCode(deltamod::kUniqueId);
     static constexpr int kProgramNameLength = 24;
     static constexpr VstInt32 kVendorVersion = 1001;
 

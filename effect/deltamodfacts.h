@@ -8,6 +8,9 @@
 
 namespace deltamod {
 
+// The four characters hosts identify the effect by (its VST unique ID).
+constexpr char kUniqueId[5] = "Zbrk";
+
 constexpr int kNumRates = 16;
 constexpr int kMaxRateIndex = kNumRates - 1;
 // The conversion rates in Hz, lowest first.
@@ -51,6 +54,14 @@ constexpr int rateIndexFor(float pitch) {
 constexpr float pitchForRateIndex(int index) {
     if (index >= kMaxRateIndex) return 1.0f;
     return static_cast<float>(((index > 0 ? index : 0) + 0.5) / kMaxRateIndex);
+}
+
+// The index of the rate nearest to hz (the lower one on a tie).
+inline int nearestRateIndex(double hz) {
+    int nearest = 0;
+    for (int i = 1; i < kNumRates; ++i)
+        if (std::fabs(kRatesHz[i] - hz) < std::fabs(kRatesHz[nearest] - hz)) nearest = i;
+    return nearest;
 }
 
 // The "InGain" value for a level in dB: 0.25 x 10^(dB / 20) worked out in double and rounded to

@@ -9,7 +9,7 @@ packages=(
   lv2-dev liblilv-dev lilv-utils
   gcc-multilib g++-multilib qemu-user
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
-  valgrind gnuplot-nox
+  valgrind gnuplot-nox sox
 )
 
 missing=()

@@ -24,7 +24,8 @@ std::map<std::string, std::string> buildFolderOnly() {
 }
 
 TEST(Lv2HostPrograms, Lv2applyRendersWhatSlopecrushRenderDoes) {
-    const ProgramRun info = runProgram(LV2INFO, {"urn:tervik:slopecrush"}, {}, buildFolderOnly());
+    const ProgramRun info =
+        runProgram(LV2INFO, {"urn:tervik:slopecrush"}, {{}, buildFolderOnly(), {}, 0});
     ASSERT_EQ(info.exitCode, 0) << info.err;
     EXPECT_NE(info.out.find("Name:              SlopeCrush"), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("14 = \"24857.90 Hz\""), std::string::npos) << info.out;
@@ -36,7 +37,7 @@ TEST(Lv2HostPrograms, Lv2applyRendersWhatSlopecrushRenderDoes) {
     const ProgramRun lv2 = runProgram(LV2APPLY,
                                       {"-i", folder / "in.wav", "-o", folder / "lv2.wav", "-c",
                                        "gain", "7.5", "-c", "pitch", "4", "urn:tervik:slopecrush"},
-                                      {}, buildFolderOnly());
+                                      {{}, buildFolderOnly(), {}, 0});
     ASSERT_EQ(lv2.exitCode, 0) << lv2.err;
     const ProgramRun vst = runRender({folder / "in.wav", folder / "vst.wav", "--gain-db", "7.5",
                                       "--rate-index", "4", "--format", "float"});

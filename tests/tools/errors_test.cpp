@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -152,7 +154,32 @@ INSTANTIATE_TEST_SUITE_P(
                   {"@/in.wav", "@/out.mp3"},
                   kOutput,
                   "unknown output type '.mp3'; name it .wav, .aiff, .aif, .flac or .ogg"},
-        ErrorCase{"noType", noSetUp, {"@/in.wav", "@/out"}, kOutput, "unknown output type ''"},
+        ErrorCase{"noType", noSetUp, {"@/in.wav", "@/out"}, kOutput, "the name has no type; name"},
+        ErrorCase{"onlyAType",
+                  noSetUp,
+                  {"@/in.wav", "@/.wav"},
+                  kOutput,
+                  "'@/.wav': the name is only a type; give it a name, like out.wav"},
+        // Only a regular file is ever replaced; a link is followed to the file it names.
+        ErrorCase{"fifo",
+                  [](const TempFolder& f) { mkfifo((f / "out.wav").c_str(), 0644); },
+                  {"@/in.wav", "@/out.wav", "--force"},
+                  kOutput,
+                  "'@/out.wav' is a FIFO, not a regular file"},
+        ErrorCase{"deviceThroughALink",
+                  [](const TempFolder& f) {
+                      std::filesystem::create_symlink("/dev/null", f / "null.wav");
+                  },
+                  {"@/in.wav", "@/null.wav", "--force"},
+                  kOutput,
+                  "'@/null.wav' is a device, not a regular file"},
+        ErrorCase{"linkToNothing",
+                  [](const TempFolder& f) {
+                      std::filesystem::create_symlink(f / "gone/x.wav", f / "out.wav");
+                  },
+                  {"@/in.wav", "@/out.wav", "--force"},
+                  kOutput,
+                  "'@/out.wav' is a symbolic link to '@/gone/x.wav', which does not exist"},
         ErrorCase{
             "sameName", noSetUp, {"@/in.wav", "@/in.wav", "--force"}, kOutput, "is the input file"},
         ErrorCase{"sameFileOtherSpelling",
@@ -235,6 +262,11 @@ INSTANTIATE_TEST_SUITE_P(
                   {"@/in.wav", "@/out.wav", "--gain=-0.1"},
                   kUsage,
                   "'-0.1' is outside 0..1"},
+        ErrorCase{"gainBeyondADouble",
+                  noSetUp,
+                  {"@/in.wav", "@/out.wav", "--gain", "1e999"},
+                  kUsage,
+                  "--gain: '1e999' is outside 0..1"},
         ErrorCase{"gainWords",
                   noSetUp,
                   {"@/in.wav", "@/out.wav", "--gain", "loud"},
@@ -310,6 +342,21 @@ INSTANTIATE_TEST_SUITE_P(
                   {"@/in.wav", "@/out.wav", "--block", "65537"},
                   kUsage,
                   "is outside 1..65536 frames"},
+        ErrorCase{"blockBeyondAnInt",
+                  noSetUp,
+                  {"@/in.wav", "@/out.wav", "--block", "2147483648"},
+                  kUsage,
+                  "'2147483648' is outside 1..65536 frames"},
+        ErrorCase{"channelsEmpty",
+                  noSetUp,
+                  {"@/in.wav", "@/out.wav", "--channels", ""},
+                  kUsage,
+                  "--channels: an empty text names no input channels"},
+        ErrorCase{"pluginEmpty",
+                  noSetUp,
+                  {"@/in.wav", "@/out.wav", "--plugin", ""},
+                  kUsage,
+                  "--plugin: an empty text names no plug-in"},
         ErrorCase{"blockWords",
                   noSetUp,
                   {"@/in.wav", "@/out.wav", "--block", "big"},
@@ -378,17 +425,116 @@ TEST(RenderErrors, UnreadableInputOrFolderForAnyoneButRoot) {
     EXPECT_TRUE(std::filesystem::is_empty(folder / "locked"));
 }
 
-TEST(RenderErrors, AnInterruptedRenderLeavesNoOutput) {
+TEST(RenderErrors, AnInterruptedOrKilledRenderLeavesNoOutput) {
     TempFolder folder;
     writeSound(folder / "in.wav", testSound(2, 5000), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     ASSERT_FALSE(HasFatalFailure());
-    // The stand-in plug-in raises SIGINT in its third processing call, as Ctrl-C would.
-    const ProgramRun run = runRender(
-        {folder / "in.wav", folder / "out.wav", "--block", "1000", "--plugin", MOCK_RECORDING_PATH},
-        {}, {{"MOCK_PLUGIN_INTERRUPT_AT", "3"}});
-    EXPECT_EQ(run.exitCode, 130);
-    EXPECT_EQ(run.err, "slopecrush-render: interrupted; no output was written\n");
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"in.wav"});
+    // The stand-in plug-in raises the signal in its third processing call: Ctrl-C, or a kill
+    // no program can catch.
+    for (const int signal : {SIGINT, SIGKILL}) {
+        const ProgramRun run = runRender(
+            {folder / "in.wav", folder / "out.wav", "--block", "1000", "--plugin",
+             MOCK_RECORDING_PATH},
+            {},
+            {{"MOCK_PLUGIN_INTERRUPT_AT", "3"}, {"MOCK_PLUGIN_SIGNAL", std::to_string(signal)}});
+        EXPECT_EQ(run.exitCode, 128 + signal);
+        if (signal == SIGINT) {
+            EXPECT_EQ(run.err, "slopecrush-render: interrupted; no output was written\n");
+        }
+        EXPECT_EQ(folder.names(), std::vector<std::string>{"in.wav"});
+    }
+}
+
+// A mono 16-bit WAV file whose header announces dataBytes of samples that are not there: the
+// file is sparse, so it takes no room.
+void writeHollowWav(const std::string& path, std::uint32_t dataBytes) {
+    std::ofstream file(path, std::ios::binary);
+    const auto word = [&file](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            file.put(static_cast<char>(value >> (8 * i)));
+    };
+    file << "RIFF";
+    word(36 + dataBytes, 4);
+    file << "WAVEfmt ";
+    word(16, 4);
+    word(1, 2);         // PCM
+    word(1, 2);         // mono
+    word(44100, 4);     // frames per second
+    word(44100 * 2, 4); // bytes per second
+    word(2, 2);         // bytes per frame
+    word(16, 2);        // bits per sample
+    file << "data";
+    word(dataBytes, 4);
+    file.close();
+    std::filesystem::resize_file(path, 44 + std::uintmax_t{dataBytes});
+}
+
+TEST(RenderErrors, AnOutputTooLargeForItsHeaderIsRefusedBeforeRendering) {
+    TempFolder folder;
+    // 3 GiB of mono samples become 6 GiB of stereo ones: more than a RIFF or AIFF header counts.
+    writeHollowWav(folder / "long.wav", 3u << 30);
+    const RunSetup logged{{}, {{"MOCK_PLUGIN_LOG", folder / "calls.log"}}, {}, 0};
+    ProgramRun run = runRender(
+        {folder / "long.wav", folder / "out.aiff", "--plugin", MOCK_RECORDING_PATH}, logged);
+    EXPECT_EQ(run.exitCode, kOutput);
+    EXPECT_NE(run.err.find("'" + folder / "out.aiff" +
+                           "': 36521.831 s of 2-channel AIFF pcm16 at 44100 Hz is more than the 4 "
+                           "GiB its header can count; name it .wav"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(contents(folder / "calls.log").find("process"), std::string::npos);
+
+    // WAV output goes ahead (as RF64); the plug-in's first block stops it.
+    run = runRender({folder / "long.wav", folder / "out.wav", "--plugin", MOCK_RECORDING_PATH},
+                    RunSetup{{}, {{"MOCK_PLUGIN_INTERRUPT_AT", "1"}}, {}, 0});
+    EXPECT_EQ(run.exitCode, 130) << run.err;
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"calls.log", "long.wav"}));
+}
+
+// A disk that fills up at the last write, while the file is finished (FLAC and Ogg encoders
+// write their last frames and pages then, and rewrite their headers).
+TEST(RenderErrors, ADiskFullWhileFinishingTheFileIsAFailure) {
+    TempFolder folder;
+    writeSound(folder / "in.wav", testSound(2, 100000), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    ASSERT_FALSE(HasFatalFailure());
+    for (const std::string type : {"wav", "aiff", "flac", "ogg"}) {
+        SCOPED_TRACE(type);
+        ProgramRun run = runRender({folder / "in.wav", folder / ("whole." + type), "--quiet"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const auto size =
+            static_cast<long long>(std::filesystem::file_size(folder / ("whole." + type)));
+        const auto before = folder.names();
+
+        run = runRender({folder / "in.wav", folder / ("out." + type)},
+                        RunSetup{{}, {}, {}, size - 1});
+        EXPECT_EQ(run.exitCode, kOutput);
+        EXPECT_EQ(run.err, "slopecrush-render: writing '" + folder / ("out." + type) +
+                               "' failed: File too large\n");
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(folder.names(), before);
+    }
+}
+
+TEST(RenderErrors, AStandardOutputThatCannotBeWrittenIsAFailure) {
+    TempFolder folder;
+    writeSound(folder / "in.wav", testSound(2, 1000), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    ASSERT_FALSE(HasFatalFailure());
+    const std::pair<const char*, const char*> outputs[] = {{"/dev/full", "No space left on device"},
+                                                           {"-", "Bad file descriptor"}};
+    for (const auto& [stdoutTo, why] : outputs) {
+        SCOPED_TRACE(stdoutTo);
+        ProgramRun run = runRender({"--info"}, RunSetup{{}, {}, stdoutTo, 0});
+        EXPECT_EQ(run.exitCode, kOutput);
+        EXPECT_EQ(run.err,
+                  std::string("slopecrush-render: cannot write to standard output: ") + why + "\n");
+        // The file is written, and the summary's failure said.
+        run = runRender({folder / "in.wav", folder / "out.wav", "--force"},
+                        RunSetup{{}, {}, stdoutTo, 0});
+        EXPECT_EQ(run.exitCode, kOutput);
+        EXPECT_EQ(run.err, "slopecrush-render: wrote " + folder / "out.wav" +
+                               ", but cannot say so on standard output: " + why + "\n");
+        EXPECT_EQ(readSound(folder / "out.wav").frames(), 1000);
+    }
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // Stand-in plug-in modules for what the real one never does. Built once per variant:
 //   MOCK_RECORDING    a pass-through effect that logs every call its host makes, in order, to the
-//                     file named by MOCK_PLUGIN_LOG, and raises SIGINT in the processing call
-//                     numbered by MOCK_PLUGIN_INTERRUPT_AT (counted from 1)
+//                     file named by MOCK_PLUGIN_LOG, and raises SIGINT (or the signal numbered by
+//                     MOCK_PLUGIN_SIGNAL) in the processing call numbered by
+//                     MOCK_PLUGIN_INTERRUPT_AT (counted from 1)
 //   MOCK_NULL_EFFECT  an entry that creates no effect
 //   MOCK_BAD_MAGIC    an entry that returns a record without the 'VstP' magic
 //   MOCK_NO_ENTRY     a library that exports neither VSTPluginMain nor main
@@ -27,6 +28,7 @@ struct Mock {
     float parameters[2] = {0.25f, 0.5f};
     int processCalls = 0;
     int interruptAt = 0;
+    int signal = SIGINT;
 
     void say(const char* format, ...) __attribute__((format(printf, 2, 3))) {
         va_list args;
@@ -111,7 +113,7 @@ void processReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32
     mock->say("process %d", frames);
     for (int c = 0; c < 2; ++c)
         std::memcpy(outputs[c], inputs[c], sizeof(float) * frames);
-    if (++mock->processCalls == mock->interruptAt) std::raise(SIGINT);
+    if (++mock->processCalls == mock->interruptAt) std::raise(mock->signal);
 }
 
 } // namespace
@@ -122,7 +124,10 @@ MOCK_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
     const char* logPath = std::getenv("MOCK_PLUGIN_LOG");
     mock->log = std::fopen(logPath != nullptr ? logPath : "/dev/null", "a");
     const char* interruptAt = std::getenv("MOCK_PLUGIN_INTERRUPT_AT");
-    mock->interruptAt = interruptAt != nullptr ? std::atoi(interruptAt) : 0;
+    mock->interruptAt =
+        interruptAt != nullptr ? static_cast<int>(std::strtol(interruptAt, nullptr, 10)) : 0;
+    if (const char* signal = std::getenv("MOCK_PLUGIN_SIGNAL"))
+        mock->signal = static_cast<int>(std::strtol(signal, nullptr, 10));
     const VstIntPtr version = host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f);
     mock->say("entry, host version %ld", static_cast<long>(version));
 

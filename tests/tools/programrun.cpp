@@ -1,10 +1,12 @@
 #include "programrun.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -21,7 +23,7 @@ std::string slurp(const std::string& path) {
 } // namespace
 
 ProgramRun runProgram(const std::string& path, const std::vector<std::string>& args,
-                      const std::string& cwd, const std::map<std::string, std::string>& env) {
+                      const RunSetup& setup) {
     // Output goes to files rather than pipes: nothing can block however much the program says.
     TempFolder captures;
     const std::string outPath = captures / "out";
@@ -38,13 +40,22 @@ ProgramRun runProgram(const std::string& path, const std::vector<std::string>& a
     if (child < 0) throw std::runtime_error("fork failed");
     if (child == 0) {
         const int in = open("/dev/null", O_RDONLY);
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const std::string& outTo = setup.stdoutTo.empty() ? outPath : setup.stdoutTo;
+        const int out = outTo == "-" ? 1 : open(outTo.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
             _exit(126);
-        if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
-        for (const auto& [name, value] : env)
+        if (outTo == "-") close(1);
+        if (!setup.cwd.empty() && chdir(setup.cwd.c_str()) != 0) _exit(126);
+        for (const auto& [name, value] : setup.env)
             setenv(name.c_str(), value.c_str(), 1);
+        if (setup.fileSizeLimit > 0) {
+            // As on a full disk: writes fail (EFBIG) instead of the signal ending the program.
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(setup.fileSizeLimit),
+                               static_cast<rlim_t>(setup.fileSizeLimit)};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+        }
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -58,9 +69,13 @@ ProgramRun runProgram(const std::string& path, const std::vector<std::string>& a
     return run;
 }
 
+ProgramRun runRender(const std::vector<std::string>& args, const RunSetup& setup) {
+    return runProgram(SLOPECRUSH_RENDER, args, setup);
+}
+
 ProgramRun runRender(const std::vector<std::string>& args, const std::string& cwd,
                      const std::map<std::string, std::string>& env) {
-    return runProgram(SLOPECRUSH_RENDER, args, cwd, env);
+    return runRender(args, RunSetup{cwd, env, {}, 0});
 }
 
 TempFolder::TempFolder() {

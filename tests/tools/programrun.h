@@ -12,13 +12,20 @@ struct ProgramRun {
     std::string err;
 };
 
-// Runs the program at path with args in folder cwd (empty: the test's own), with the extra
-// environment variables env. Standard input is empty.
+// Where the program runs, beyond its arguments.
+struct RunSetup {
+    std::string cwd;                        // empty: the test's own folder
+    std::map<std::string, std::string> env; // extra environment variables
+    std::string stdoutTo;                   // a file for standard output ("-": closed); empty: kept
+    long long fileSizeLimit = 0;            // bytes any file may grow to (writes then fail)
+};
+
+// Runs the program at path with args. Standard input is empty.
 ProgramRun runProgram(const std::string& path, const std::vector<std::string>& args,
-                      const std::string& cwd = {},
-                      const std::map<std::string, std::string>& env = {});
+                      const RunSetup& setup = {});
 
 // runProgram for slopecrush-render.
+ProgramRun runRender(const std::vector<std::string>& args, const RunSetup& setup);
 ProgramRun runRender(const std::vector<std::string>& args, const std::string& cwd = {},
                      const std::map<std::string, std::string>& env = {});
 

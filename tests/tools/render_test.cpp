@@ -7,7 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -197,9 +204,11 @@ TEST(Render, OggVorbisBothWays) {
     EXPECT_LT(error, 0.01 * energy) << "more than -20 dB of coding error";
 }
 
+// The files are read and written in chunks of many blocks; blocks that do not divide a chunk,
+// and a length that is no multiple of either, cross their edges.
 TEST(Render, EveryBlockSizeGivesTheSameBits) {
     TempFolder folder;
-    const Sound sound = testSound(2, 30011, kRate);
+    const Sound sound = testSound(2, 140011, kRate);
     writeSound(folder / "in.wav", sound, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     ASSERT_FALSE(HasFatalFailure());
     const std::vector<float> expected =
@@ -259,6 +268,11 @@ TEST(Render, SaysWhatItDidInOneLineUnlessQuiet) {
         0u)
         << run.out;
     EXPECT_NE(run.out.find("x realtime, peak "), std::string::npos) << run.out;
+    // The plug-in's defaults, and the rate in effect at the file's sample rate.
+    EXPECT_NE(run.out.find(" dBFS; rate 27056.2 Hz at 48000 Hz (index 14: 24857.9 Hz at 44100 Hz), "
+                           "gain +0.00 dB\n"),
+              std::string::npos)
+        << run.out;
     EXPECT_NE(run.out.find(" dBFS"), std::string::npos) << run.out;
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
     EXPECT_EQ(run.err, "") << "no progress bar when stderr is not a terminal";
@@ -270,15 +284,67 @@ TEST(Render, SaysWhatItDidInOneLineUnlessQuiet) {
     EXPECT_EQ(readSound(folder / "quiet.wav").frames(), 24000);
 }
 
-TEST(Render, ForceReplacesAnExistingOutput) {
+TEST(Render, ForceReplacesAnExistingFileKeepingItsModeAndFollowingLinks) {
     TempFolder folder;
     writeSound(folder / "in.wav", testSound(2, 1000, kRate), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
-    writeSound(folder / "out.wav", testSound(1, 50, kRate), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    // The longest name a file may have: nothing longer may be needed on the way.
+    const std::string longest = std::string(251, 'n') + ".wav";
+    for (const std::string& name : {std::string("out.wav"), longest}) {
+        writeSound(folder / name, testSound(1, 50, kRate), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+        chmod((folder / name).c_str(), 0604);
+    }
+    std::filesystem::create_symlink("out.wav", folder / "link.wav");
     ASSERT_FALSE(HasFatalFailure());
-    const ProgramRun run = runRender({folder / "in.wav", folder / "out.wav", "--force"});
+    for (const std::string& name : {std::string("out.wav"), longest, std::string("link.wav")}) {
+        const ProgramRun run = runRender({folder / "in.wav", folder / name, "--force"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(readSound(folder / name).frames(), 1000);
+    }
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"in.wav", "link.wav", longest, "out.wav"}));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.wav"));
+    for (const std::string& name : {std::string("out.wav"), longest}) {
+        struct stat status {};
+        ASSERT_EQ(stat((folder / name).c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0604u) << name;
+    }
+}
+
+TEST(Render, AnInputCutShortIsRenderedAsFarAsItGoesWithAWarning) {
+    TempFolder folder;
+    writeSound(folder / "in.wav", testSound(2, 1000, kRate), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    ASSERT_FALSE(HasFatalFailure());
+    std::filesystem::resize_file(folder / "in.wav", 44 + 600 * 4); // 600 of the 1000 frames
+    const ProgramRun run = runRender({folder / "in.wav", folder / "out.wav", "--quiet"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(readSound(folder / "out.wav").frames(), 1000);
-    EXPECT_EQ(folder.names(), (std::vector<std::string>{"in.wav", "out.wav"}));
+    EXPECT_EQ(run.err, "slopecrush-render: warning: the input '" + folder / "in.wav" +
+                           "' is cut short: its header promises 1000 frames, it holds 600; "
+                           "rendered those\n");
+    EXPECT_EQ(readSound(folder / "out.wav").frames(), 600);
+}
+
+TEST(Render, TheSameRenderGivesTheSameBytes) {
+    TempFolder folder;
+    writeSound(folder / "in.wav", testSound(2, 20000, kRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    ASSERT_FALSE(HasFatalFailure());
+    const char* const types[] = {".wav", ".aiff", ".flac"};
+    for (const char* name : {"a", "b"}) {
+        // In another second of the clock: a time stamp would show.
+        const std::time_t started = std::time(nullptr);
+        while (name[0] == 'b' && std::time(nullptr) == started)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        for (const char* type : types) {
+            const ProgramRun run =
+                runRender({folder / "in.wav", folder / (name + std::string(type))});
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+        }
+    }
+    for (const char* type : types) {
+        std::ifstream a(folder / ("a" + std::string(type)), std::ios::binary);
+        std::ifstream b(folder / ("b" + std::string(type)), std::ios::binary);
+        EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {},
+                               std::istreambuf_iterator<char>(b), {}))
+            << type;
+    }
 }
 
 } // namespace

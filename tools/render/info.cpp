@@ -1,5 +1,7 @@
 #include "info.h"
 
+#include "settings.h"
+
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -91,4 +93,5 @@ void printInfo(const PluginHost& plugin, std::ostream& out) {
                  shortest(plugin.parameter(i)) + ", display " +
                  quoted(plugin.text(effGetParamDisplay, i)) + ", label " +
                  quoted(plugin.text(effGetParamLabel, i)));
+    if (isSlopeCrush(plugin)) line(out, "rates", rateScaling());
 }

@@ -1,5 +1,7 @@
 #include "interrupt.h"
 
+#include "failure.h"
+
 #include <csignal>
 #include <initializer_list>
 
@@ -23,5 +25,9 @@ void catchSignals() {
 }
 
 int caughtSignal() { return caught; }
+
+void stopIfCaught() {
+    if (caught != 0) throw Failure(128 + caught, "interrupted; no output was written");
+}
 
 } // namespace interrupt

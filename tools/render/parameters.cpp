@@ -3,11 +3,15 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
+#include <string>
 
 namespace parameters {
 namespace {
 
-// The whole text as one finite decimal number; a leading '+' is allowed, nothing else around it.
+// The whole text as one decimal number; a leading '+' is allowed, nothing else around it. A number
+// too large for a double comes back as an infinity (and one too small as zero), so that it is
+// refused as out of range rather than as no number at all. NaN is no number.
 std::optional<double> parseNumber(const std::string& text) {
     const char* first = text.data();
     const char* last = first + text.size();
@@ -17,10 +21,15 @@ std::optional<double> parseNumber(const std::string& text) {
     }
     double value = 0.0;
     const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
+    if (end != last || std::isnan(value)) return std::nullopt;
+    if (error == std::errc::result_out_of_range)
+        return std::strtod(std::string(first, last).c_str(), nullptr);
+    if (error != std::errc()) return std::nullopt;
     return value;
 }
 
+// The whole text as a whole number; one beyond int comes back as the nearest int's end, which
+// every range here refuses.
 std::optional<int> parseInteger(const std::string& text) {
     const char* first = text.data();
     const char* last = first + text.size();
@@ -30,7 +39,10 @@ std::optional<int> parseInteger(const std::string& text) {
     }
     int value = 0;
     const auto [end, error] = std::from_chars(first, last, value);
-    if (first == last || error != std::errc() || end != last) return std::nullopt;
+    if (first == last || end != last) return std::nullopt;
+    if (error == std::errc::result_out_of_range)
+        return *first == '-' ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+    if (error != std::errc()) return std::nullopt;
     return value;
 }
 
@@ -70,7 +82,7 @@ Parsed<float> parseRateHz(const std::string& text) {
     const auto hz = parseNumber(text);
     if (!hz) return refuse<float>(text, "is not a number; expected 4181..33144 Hz");
     if (*hz < lowest || *hz > highest) return refuse<float>(text, "is outside 4181..33144 Hz");
-    return {deltamod::pitchForRateIndex(nearestRateIndex(*hz)), {}};
+    return {deltamod::pitchForRateIndex(deltamod::nearestRateIndex(*hz)), {}};
 }
 
 Parsed<int> parseBlockSize(const std::string& text) {
@@ -79,14 +91,6 @@ Parsed<int> parseBlockSize(const std::string& text) {
     if (*frames < 1 || *frames > kMaxBlockSize)
         return refuse<int>(text, "is outside 1..65536 frames");
     return {*frames, {}};
-}
-
-int nearestRateIndex(double hz) {
-    int best = 0;
-    for (int i = 1; i < deltamod::kNumRates; ++i)
-        if (std::fabs(deltamod::kRatesHz[i] - hz) < std::fabs(deltamod::kRatesHz[best] - hz))
-            best = i;
-    return best;
 }
 
 } // namespace parameters

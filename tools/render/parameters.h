@@ -30,7 +30,4 @@ Parsed<float> parseRateHz(const std::string& text);
 // --block: frames per processing call, 1..kMaxBlockSize.
 Parsed<int> parseBlockSize(const std::string& text);
 
-// The index of the table rate nearest to hz (the lower one on a tie).
-int nearestRateIndex(double hz);
-
 } // namespace parameters

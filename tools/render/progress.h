@@ -1,5 +1,5 @@
 // A progress bar on stderr for renders long enough to wait for. It draws only on a terminal,
-// so logs and pipes never see it, and erases itself when done.
+// so logs and pipes never see it, fits the terminal's width, and erases itself when done.
 #pragma once
 
 #include <chrono>

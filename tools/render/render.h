@@ -1,7 +1,8 @@
-// The render loop: a source, block by block, through a started plug-in into an output file.
+// The render loop: a source through a started plug-in into an output file. The files are read and
+// written in large chunks, and the plug-in is fed from them block by block.
 #pragma once
 
-#include "audiofile.h"
+#include "outputfile.h"
 #include "pluginhost.h"
 #include "source.h"
 
@@ -19,5 +20,6 @@ struct RenderResult {
 // right feed the plug-in's first two inputs (a one-input plug-in gets the left); further inputs
 // get silence. The output takes the plug-in's first output channels, as many as it holds.
 // Stops with a Failure at a caught interrupting signal or any read or write error.
+// Every call but the last gets blockFrames frames.
 RenderResult render(Source& source, PluginHost& plugin, OutputFile& output, OutputFile* dry,
                     int blockFrames, bool showProgress);

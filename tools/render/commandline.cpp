@@ -1,0 +1,167 @@
+#include "commandline.h"
+
+#include "deltamodfacts.h"
+#include "failure.h"
+#include "parameters.h"
+#include "settings.h"
+#include "standardstreams.h"
+
+#include <CLI/CLI.hpp>
+
+namespace {
+
+const char* const kUsage = R"(Usage:
+  slopecrush-render INPUT OUTPUT [options]   render INPUT through the plug-in into OUTPUT
+  slopecrush-render --demo [OUTPUT]          render the built-in demo into OUTPUT
+                                             (default slopecrush-demo.wav) beside a dry copy
+                                             (slopecrush-demo-dry.wav)
+  slopecrush-render --info [options]         describe the plug-in, with the options applied
+
+The output type follows OUTPUT's extension: .wav, .aiff/.aif, .flac or .ogg; a WAV file becomes
+RF64 when it outgrows 4 GiB. The sample rate is kept; the sample format is the input's where the
+type can hold it (the demo's is pcm16), unless --format says otherwise. Mono input feeds both
+plug-in inputs; the output is stereo, both channels the same with SlopeCrush. Without --force an
+existing file is never replaced, and a failed render leaves nothing behind.
+)";
+
+const char* const kExamples = R"(
+Examples:
+  slopecrush-render --demo
+  slopecrush-render drums.wav drums-crushed.wav --gain-db 6 --rate-index 7
+  slopecrush-render surround.wav front.flac --channels 1,2 --format pcm24
+
+Exit codes:
+  0       success
+  1       unexpected failure inside the program
+  2       bad command line: unknown option, malformed or out-of-range value, conflicting options
+  3       input: missing, unreadable, not audio, or more than two channels without --channels
+  4       output: exists (add --force), is the input or not a regular file, unknown type, too
+          large for its type, cannot be created or written; or standard output cannot be written
+  5       plug-in: cannot be loaded, is not a VST 2.4 plug-in, or cannot be driven by this host
+  128+N   stopped by signal N (130 for Ctrl-C); no output is written)";
+
+// An option whose text one of the strict parsers turns into its value, once; the parser's
+// refusal is the message.
+template <typename T>
+CLI::Option* addParsed(CLI::App& app, const std::string& name, std::optional<T>& into,
+                       parameters::Parsed<T> (*parse)(const std::string&),
+                       const std::string& description) {
+    return app.add_option_function<std::string>(
+        name,
+        [&into, parse, name](const std::string& text) {
+            auto parsed = parse(text);
+            if (!parsed.value) throw CLI::ValidationError(name, parsed.error);
+            into = parsed.value;
+        },
+        description);
+}
+
+// A text option that may not be empty: an empty one is most likely an unset shell variable.
+CLI::Option* addText(CLI::App& app, const std::string& name, std::optional<std::string>& into,
+                     const std::string& whatItNames, const std::string& description) {
+    return app.add_option_function<std::string>(
+        name,
+        [&into, name, whatItNames](const std::string& text) {
+            if (text.empty())
+                throw CLI::ValidationError(name, "an empty text names no " + whatItNames);
+            into = text;
+        },
+        description);
+}
+
+void describe(CLI::App& app, Options& o, std::optional<int>& block) {
+    app.add_option("files", o.files, "INPUT and OUTPUT audio files (with --demo: OUTPUT only)")
+        ->type_name("FILE");
+    auto* demo = app.add_flag("--demo", o.demo,
+                              "Render the built-in demo (4 s of chords, bass, drums and a sweep)");
+    auto* info = app.add_flag("--info", o.info,
+                              "Print the plug-in's name, vendor, version, unique ID, channels, "
+                              "flags and parameters, then exit");
+    info->excludes(demo);
+    addText(app, "--plugin", o.plugin, "plug-in",
+            "VST 2.4 plug-in library to load (default: the SlopeCrush module beside this "
+            "program)")
+        ->type_name("PATH");
+
+    auto* gain = addParsed(app, "--gain", o.gain, parameters::parseUnit,
+                           "InGain, normalised 0..1: 0.25 is unity gain, 1 is +12.04 dB "
+                           "(plug-in default 0.25)")
+                     ->type_name("0..1");
+    addParsed(app, "--gain-db", o.gain, parameters::parseGainDb,
+              "InGain in dB, as its display shows it: -inf..12.0412 dB (0 is unity; -inf or -oo "
+              "is silence)")
+        ->type_name("DB")
+        ->excludes(gain);
+    const std::string rates = rateScaling();
+    auto* pitch = addParsed(app, "--pitch", o.pitch, parameters::parseUnit,
+                            "Pitch, normalised 0..1: selects rate index trunc(value x 15) "
+                            "(plug-in default 0.95, index 14)")
+                      ->type_name("0..1");
+    auto* rateIndex =
+        addParsed(app, "--rate-index", o.pitch, parameters::parseRateIndex,
+                  "Conversion rate by index 0..15: 0 is " + rateText(0) + " Hz, 7 is " +
+                      rateText(7) + " Hz, 15 is " + rateText(deltamod::kMaxRateIndex) +
+                      " Hz; the rates are " + rates)
+            ->type_name("0..15")
+            ->excludes(pitch);
+    addParsed(app, "--rate", o.pitch, parameters::parseRateHz,
+              "Conversion rate in Hz, 4181..33144: the nearest of the sixteen rates is used")
+        ->type_name("HZ")
+        ->excludes(pitch)
+        ->excludes(rateIndex);
+
+    addParsed(app, "--block", block, parameters::parseBlockSize,
+              "Frames per processing call, 1..65536 (default 512); the output does not depend on "
+              "it")
+        ->type_name("FRAMES");
+    addText(app, "--channels", o.channels, "input channels",
+            "Input channels (counted from 1) for the plug-in's left and right inputs, e.g. 3,4; "
+            "one number feeds both. Needed for inputs of more than two channels")
+        ->type_name("A[,B]");
+    addParsed(app, "--format", o.format, parseSampleFormat,
+              "Output sample format: pcm16, pcm24, pcm32 (integer) or float (32-bit); not for "
+              ".ogg; FLAC holds pcm16 and pcm24 only")
+        ->type_name("FORMAT");
+    app.add_flag("-f,--force", o.force, "Replace OUTPUT if it exists");
+    app.add_flag("-q,--quiet", o.quiet, "No progress bar and no summary; errors and warnings only");
+    app.set_version_flag("--version",
+                         std::string(standardstreams::kProgram) + " " SLOPECRUSH_VERSION);
+    std::string footer = kUsage;
+    const std::string reference = std::to_string(static_cast<int>(deltamod::kReferenceRate));
+    footer += "\nSlopeCrush counts its sixteen rates (" + rateText(0) + " to " +
+              rateText(deltamod::kMaxRateIndex) + " Hz) against " + reference +
+              " Hz whatever the\nsample rate: they are exact at " + reference +
+              " Hz, and at a sample rate fs each runs at rate x fs/" + reference +
+              ".\nThe summary names the rate in effect.\n";
+    app.footer(footer + kExamples);
+}
+
+} // namespace
+
+std::optional<int> parseCommandLine(int argc, char** argv, Options& options) {
+    CLI::App app("Renders audio through the SlopeCrush plug-in (or any VST 2.4 plug-in), like a "
+                 "host does, without a DAW.",
+                 standardstreams::kProgram);
+    std::optional<int> block;
+    describe(app, options, block);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        return app.exit(e); // --help, --version
+    } catch (const CLI::ParseError& e) {
+        throw Failure(ExitCode::Usage, std::string(e.what()) + " (see --help)");
+    }
+    options.block = block.value_or(options.block);
+
+    const Options& o = options;
+    if (o.info && !o.files.empty())
+        throw Failure(ExitCode::Usage, "--info takes no files (see --help)");
+    if (o.demo && o.files.size() > 1)
+        throw Failure(ExitCode::Usage, "--demo takes at most one file, the output (see --help)");
+    if (!o.info && !o.demo && o.files.size() != 2)
+        throw Failure(ExitCode::Usage,
+                      "expected INPUT and OUTPUT, or --demo, or --info (see --help)");
+    if (o.channels && (o.info || o.demo))
+        throw Failure(ExitCode::Usage, "--channels applies to an input file only");
+    return std::nullopt;
+}

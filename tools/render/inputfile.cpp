@@ -1,0 +1,131 @@
+#include "inputfile.h"
+
+#include "failure.h"
+#include "interrupt.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <regex>
+
+namespace {
+
+std::string inQuotes(const std::string& path) { return "'" + path + "'"; }
+
+std::string systemError() { return std::strerror(errno); }
+
+// Bytes per sample of the uncompressed subtypes; 0 for the others.
+int sampleBytes(int subtype) {
+    switch (subtype) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW:
+        return 1;
+    case SF_FORMAT_PCM_16:
+        return 2;
+    case SF_FORMAT_PCM_24:
+        return 3;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
+        return 4;
+    case SF_FORMAT_DOUBLE:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+// The frame count the header announces. libsndfile counts only the frames the file holds, but
+// its log keeps what the header said: a frame count (AIFF, RF64, WAV's fact chunk) or, where the
+// data chunk runs past the end of the file (WAV, AU), the bytes the chunk claims.
+std::int64_t announcedFrames(SNDFILE* file, const SF_INFO& info) {
+    std::string log(1 << 14, '\0');
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+    log.resize(std::strlen(log.c_str()));
+    static const std::regex kFrames(R"(^\s*frames\s*:\s*(\d+)\s*$)",
+                                    std::regex::icase | std::regex::multiline);
+    static const std::regex kDataBytes(R"(^\s*(?:data|data size)\s*:\s*(\d+) \(should be)",
+                                       std::regex::icase | std::regex::multiline);
+    std::int64_t announced = info.frames;
+    std::smatch found;
+    if (std::regex_search(log, found, kFrames))
+        announced = std::max<std::int64_t>(announced, std::stoll(found[1].str()));
+    const int frameBytes = sampleBytes(info.format & SF_FORMAT_SUBMASK) * info.channels;
+    if (frameBytes > 0 && std::regex_search(log, found, kDataBytes))
+        announced = std::max<std::int64_t>(announced, std::stoll(found[1].str()) / frameBytes);
+    return announced;
+}
+
+} // namespace
+
+InputFile::InputFile(const std::string& name) : path(name) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        if (errno == ENOENT)
+            throw Failure(ExitCode::Input, "the input " + inQuotes(path) + " does not exist");
+        throw Failure(ExitCode::Input,
+                      "cannot read the input " + inQuotes(path) + ": " + systemError());
+    }
+    if (S_ISDIR(status.st_mode))
+        throw Failure(ExitCode::Input,
+                      "the input " + inQuotes(path) + " is a folder, not an audio file");
+    // Opening a FIFO waits for its writer; a caught signal ends the wait.
+    descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        interrupt::stopIfCaught();
+        throw Failure(ExitCode::Input,
+                      "cannot read the input " + inQuotes(path) + ": " + systemError());
+    }
+    posix_fadvise(descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
+    file = sf_open_fd(descriptor, SFM_READ, &info, SF_FALSE);
+    if (file == nullptr) {
+        const std::string why = sf_strerror(nullptr);
+        close(descriptor);
+        interrupt::stopIfCaught();
+        throw Failure(ExitCode::Input,
+                      "cannot read the input " + inQuotes(path) + " as audio: " + why);
+    }
+    rightChannel = info.channels > 1 ? 1 : 0;
+    promised = InputFile::frames() >= 0 ? announcedFrames(file, info) : -1;
+}
+
+InputFile::~InputFile() {
+    sf_close(file);
+    close(descriptor);
+}
+
+void InputFile::pick(int left, int right) {
+    leftChannel = left;
+    rightChannel = right;
+}
+
+int InputFile::read(float* left, float* right, int count) {
+    interleaved.resize(static_cast<size_t>(count) * static_cast<size_t>(info.channels));
+    const sf_count_t got = sf_readf_float(file, interleaved.data(), count);
+    if (sf_error(file) != SF_ERR_NO_ERROR) {
+        interrupt::stopIfCaught();
+        throw Failure(ExitCode::Input,
+                      "reading the input " + inQuotes(path) + " failed: " + sf_strerror(file));
+    }
+    const int frames = static_cast<int>(got);
+    const int channels = info.channels;
+    const float* from = interleaved.data();
+    if (channels == 2 && leftChannel == 0 && rightChannel == 1) { // the usual case, vectorised
+        for (size_t i = 0; i < static_cast<size_t>(frames); ++i) {
+            left[i] = from[2 * i];
+            right[i] = from[2 * i + 1];
+        }
+        return frames;
+    }
+    for (int i = 0; i < frames; ++i) {
+        const float* frame = interleaved.data() + static_cast<size_t>(i) * channels;
+        left[i] = frame[leftChannel];
+        right[i] = frame[rightChannel];
+    }
+    return frames;
+}
