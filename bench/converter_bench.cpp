@@ -6,6 +6,7 @@
 
 #include "audioeffect.h"
 #include "benchsignals.h"
+#include "deltamodfacts.h"
 #include "floorratioreporter.h"
 #include "smootherfloor.h"
 
@@ -20,9 +21,6 @@ namespace {
 
 constexpr int kSignalFrames = 16384; // cycled through, so blocks do not see the same frames
 constexpr int kBlockSizes[] = {1, 16, 64, 512, 4096};
-constexpr int kDefaultRateIndex = 14;
-constexpr int kNumRates = 16;
-constexpr float kSmoothing = 0.65f;
 constexpr int kBatchFrames = 4096; // frames per timed batch when comparing with the floor
 constexpr int kRatioPairs = 101;   // converter and floor batches compared per repetition
 
@@ -30,11 +28,6 @@ constexpr int kRatioPairs = 101;   // converter and floor batches compared per r
 VstIntPtr VSTCALLBACK benchHost(AEffect* /*effect*/, VstInt32 opcode, VstInt32 /*index*/,
                                 VstIntPtr /*value*/, void* /*ptr*/, float /*opt*/) {
     return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-// A "Pitch" value that selects the rate index exactly.
-float pitchFor(int rateIndex) {
-    return rateIndex == kNumRates - 1 ? 1.0f : (static_cast<float>(rateIndex) + 0.5f) / 15.0f;
 }
 
 // One effect instance, opened and started the way a host does.
@@ -70,7 +63,7 @@ public:
     ConverterPlayer(BenchSignal kind, int rateIndex, int block)
         : signal(makeSignal(kind, kSignalFrames)), out0(block), out1(block), effect(block),
           block(block) {
-        effect->setParameter(effect.operator->(), 1, pitchFor(rateIndex));
+        effect->setParameter(effect.operator->(), 1, deltamod::pitchForRateIndex(rateIndex));
         if (kind == BenchSignal::Silence) {
             // Silence after noise: the gate has been open and the smoother busy.
             StereoSignal noise = makeSignal(BenchSignal::Noise, kSignalFrames);
@@ -99,7 +92,7 @@ class FloorPlayer {
 public:
     explicit FloorPlayer(int block) : levels(makeLevels(kSignalFrames)), out(block), block(block) {}
     void next() {
-        smootherFloor(&levels[at], out.data(), block, kSmoothing, memory);
+        smootherFloor(&levels[at], out.data(), block, deltamod::kSmoothing, memory);
         at += block;
         if (at + block > kSignalFrames) at = 0;
     }
@@ -162,10 +155,10 @@ void registerAll() {
     // Noise, sine and silence at every block size for the default, lowest and highest rate, and at
     // every rate for the block sizes the goals name.
     for (BenchSignal kind : {BenchSignal::Noise, BenchSignal::Sine, BenchSignal::Silence})
-        for (int rateIndex = 0; rateIndex < kNumRates; ++rateIndex)
+        for (int rateIndex = 0; rateIndex < deltamod::kNumRates; ++rateIndex)
             for (int block : kBlockSizes) {
-                const bool namedRate =
-                    rateIndex == kDefaultRateIndex || rateIndex == 0 || rateIndex == kNumRates - 1;
+                const bool namedRate = rateIndex == deltamod::kDefaultRateIndex || rateIndex == 0 ||
+                                       rateIndex == deltamod::kMaxRateIndex;
                 if (!namedRate && FloorRatioReporter::goalFor(block) == 0.0) continue;
                 benchmark::RegisterBenchmark(converterName(kind, rateIndex, block).c_str(),
                                              converterBench, kind, rateIndex, block);
@@ -174,8 +167,9 @@ void registerAll() {
     // may stall.
     for (BenchSignal kind : {BenchSignal::BurstThenSilence, BenchSignal::Subnormal})
         for (int block : kBlockSizes)
-            benchmark::RegisterBenchmark(converterName(kind, kDefaultRateIndex, block).c_str(),
-                                         converterBench, kind, kDefaultRateIndex, block);
+            benchmark::RegisterBenchmark(
+                converterName(kind, deltamod::kDefaultRateIndex, block).c_str(), converterBench,
+                kind, deltamod::kDefaultRateIndex, block);
 }
 
 } // namespace

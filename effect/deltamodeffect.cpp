@@ -2,62 +2,7 @@
 
 #include "valuetext.h"
 
-#include <cmath>
-#include <cstring>
 #include <new>
-
-namespace {
-
-constexpr double kStepSize = 0.03125; // 1/32: the level of one counter step
-// The counter's range. It starts at 0, moves up only while below the quantised target, which is
-// at most 32, and down only while at or above it, which is at least -32.
-constexpr int kLowestCount = -33;
-constexpr int kHighestCount = 32;
-constexpr int kNumCounts = kHighestCount - kLowestCount + 1;
-
-// Every level the counter can give, counter x 1/32 (exact). Looking a level up spares the loop
-// an integer-to-double conversion, which would move the counter from the integer unit to the
-// floating-point unit on every frame.
-constexpr std::array<double, kNumCounts> levelTable() {
-    std::array<double, kNumCounts> levels{};
-    for (int count = kLowestCount; count <= kHighestCount; ++count)
-        levels[count - kLowestCount] = count * kStepSize;
-    return levels;
-}
-constexpr std::array<double, kNumCounts> kLevels = levelTable();
-
-constexpr int kMaxRateIndex = DeltaModEffect::kNumRates - 1;
-// The mix x 0.5 x gain x 4 is the target, and the target x 32 the quantiser's input; folded
-// into one factor, see quantise.
-constexpr double kMixToQuantiser = 0.5 * 4.0 * 32.0;
-constexpr double kQuantiserLimit = 32.0; // the target's clamp at +-1, times 32
-
-constexpr std::array<float, DeltaModEffect::kNumRates> kRateTable = {
-    4181.71f, 4709.93f, 5264.04f, 5593.04f, 6257.95f, 7046.35f, 7919.35f, 8363.42f,
-    9419.86f, 11186.1f, 12604.0f, 13982.6f, 16884.7f, 21056.2f, 24857.9f, 33143.9f,
-};
-
-constexpr bool ratesSuitTheStepPhase() {
-    for (float rate : kRateTable)
-        if (!(rate >= 4096.0f && rate < 44100.0f)) return false;
-    return true;
-}
-static_assert(ratesSuitTheStepPhase(),
-              "the step phase is exact for rates from 2^12 up to the reference rate");
-
-// The quantiser: the target clamped (above 1.0 to 1.0, then below -1.0 or NaN to -1.0), times 32,
-// truncated. It takes the target already scaled by 32: a power of two scales exactly and keeps
-// the order, so clamping at +-32 afterwards is the same. min and max are the two instructions
-// whose rules for NaN are exactly these, so no branch depends on the signal.
-inline int quantise(double scaledTarget) {
-    const __m128d upper = _mm_min_sd(_mm_set_sd(kQuantiserLimit), _mm_set_sd(scaledTarget));
-    const __m128d both = _mm_max_sd(upper, _mm_set_sd(-kQuantiserLimit)); // NaN ends here
-    return _mm_cvttsd_si32(both);
-}
-
-} // namespace
-
-const std::array<float, DeltaModEffect::kNumRates> DeltaModEffect::kRates = kRateTable;
 
 DeltaModEffect::DeltaModEffect(audioMasterCallback audioMaster)
     : AudioEffectX(audioMaster, kNumPrograms, kNumParams) {
@@ -66,29 +11,17 @@ DeltaModEffect::DeltaModEffect(audioMasterCallback audioMaster)
     setUniqueID(kUniqueID);
     canProcessReplacing(true);
     copyText(programName, "Default", kProgramNameLength);
-    // Captured once: a later effSetSampleRate does not move the conversion rates.
-    referenceRate = sampleRate;
-    for (int i = 0; i < kNumRates; ++i)
-        phaseIncrements[i] = PhaseIncrement::of(kRateTable[i], referenceRate);
-}
-
-VstInt32 DeltaModEffect::rateIndexFor(float pitch) {
-    const double scaled = static_cast<double>(pitch) * kMaxRateIndex;
-    // Below the range, and NaN, select the lowest rate; above it the highest. Within it the
-    // truncation is exact and defined.
-    if (!(scaled > 0.0)) return 0;
-    if (scaled >= kMaxRateIndex) return kMaxRateIndex;
-    return static_cast<VstInt32>(scaled);
+    // The converter counts its rates against 44.1 kHz whatever sample rate the host sets later.
 }
 
 void DeltaModEffect::setParameter(VstInt32 index, float value) {
     switch (index) {
     case kParamGain:
-        gain.store(value, std::memory_order_relaxed);
+        converter.setGain(value);
         break;
     case kParamPitch:
         pitch.store(value, std::memory_order_relaxed);
-        rateIndex.store(rateIndexFor(value), std::memory_order_relaxed);
+        converter.setRateIndex(deltamod::rateIndexFor(value));
         break;
     default:
         break;
@@ -98,7 +31,7 @@ void DeltaModEffect::setParameter(VstInt32 index, float value) {
 float DeltaModEffect::getParameter(VstInt32 index) {
     switch (index) {
     case kParamGain:
-        return gain.load(std::memory_order_relaxed);
+        return converter.gain();
     case kParamPitch:
         return pitch.load(std::memory_order_relaxed);
     default:
@@ -108,69 +41,7 @@ float DeltaModEffect::getParameter(VstInt32 index) {
 
 void DeltaModEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
     if (sampleFrames <= 0) return;
-    const float* in0 = inputs[0];
-    const float* in1 = inputs[1];
-    float* out0 = outputs[0];
-    float* out1 = outputs[1];
-
-    // The state lives in locals for the block. The outputs may point anywhere, this object
-    // included, so state kept in members would be stored and reloaded round every output store,
-    // and that round trip would lengthen the smoother's chain, which sets the pace.
-    StepPhase phase(stepPhase);
-    int count = counter;
-    unsigned wide = wideSteps;
-    float y = smoothedOutput;
-    const double coefficient = smoothing;
-
-    for (VstInt32 i = 0; i < sampleFrames; ++i) {
-        // Both inputs are read before either output is written: the buffers may be the same.
-        const double x0 = in0[i];
-        const double x1 = in1[i];
-
-        const std::int32_t step =
-            phase.advance(phaseIncrements[rateIndex.load(std::memory_order_relaxed)]);
-
-        // What a step would do is worked out on every frame and kept, through the mask, only on
-        // frames with a step: whether one happens follows the phase, not the signal, and a branch
-        // on it would often be mispredicted. Reading the gain on other frames changes nothing.
-        //
-        // (x0 + x1) x 0.5 x gain x 4 x 32 is (x0 + x1) x (gain x 64) to the bit: the sum is the
-        // same double, the gain is a float, so gain x 64 is exact, and scaling by powers of two
-        // commutes with the one rounding of the product, since the product of a non-zero sum of
-        // floats and a non-zero float lies between 2^-298 and 2^257, far from double's limits.
-        // Zeros, infinities and NaN come out of both forms alike.
-        const double gainFactor =
-            static_cast<double>(gain.load(std::memory_order_relaxed)) * kMixToQuantiser;
-        const int quantised = quantise((x0 + x1) * gainFactor); // -32..32
-
-        // The counter never rests: one step towards the target, and down on a tie, so it stays
-        // within -33..32. The direction is the sign of a small difference (>> of a negative int
-        // is arithmetic on every compiler this builds with); written as a comparison, it was
-        // compiled into a branch on the signal.
-        const int direction = ((quantised - count - 1) >> 31) | 1; // +1 if quantised > count
-        const int moved = count + direction;
-        // A level beyond +-0.04 is a counter outside -1..1. Older bits shift out unmasked;
-        // only the low sixteen count.
-        const unsigned movedWide = (wide << 1) | unsigned(moved < -1 || moved > 1);
-        count += direction & step;
-        wide ^= (movedWide ^ wide) & static_cast<unsigned>(step);
-
-        // The level changes only at steps, so it is the gated counter: zero while none of the
-        // last sixteen steps left -1..1.
-        const int open = -static_cast<int>((wide & 0xFFFFu) != 0); // all ones while open
-        const double level = kLevels[(count & open) - kLowestCount];
-
-        // The smoother: the chain of dependent operations that sets the pace.
-        const double previous = y;
-        y = static_cast<float>((level - previous) * coefficient + previous);
-        out0[i] = y;
-        out1[i] = y;
-    }
-
-    stepPhase = phase.value();
-    counter = static_cast<std::int16_t>(count);
-    wideSteps = static_cast<std::uint16_t>(wide & 0xFFFFu);
-    smoothedOutput = y;
+    converter.process(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames);
 }
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {

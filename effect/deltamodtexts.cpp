@@ -12,8 +12,8 @@ constexpr VstInt32 kParameterTextLength = 8;
 constexpr VstInt32 kEffectNameLength = 32;
 constexpr VstInt32 kVendorTextLength = 64;
 
-// "InGain" 0.25 is unity: the converter scales its input by gain x 4, and so does the display.
-constexpr float kGainScale = 4.0f;
+static_assert(DeltaModEffect::kVendorVersion == SLOPECRUSH_VENDOR_VERSION,
+              "the effect's vendor version must be the project's version (CMakeLists.txt)");
 
 const char kEffectName[] = "SlopeCrush";
 const char kVendor[] = "Tervik";
@@ -32,10 +32,11 @@ void DeltaModEffect::getParameterLabel(VstInt32 index, char* label) {
 
 void DeltaModEffect::getParameterDisplay(VstInt32 index, char* text) {
     if (index == kParamGain)
-        dB2string(gain.load(std::memory_order_relaxed) * kGainScale, text, kParameterTextLength);
-    // setParameter keeps the index inside the table, so the display shows the rate in use.
+        dB2string(converter.gain() * deltamod::kGainScale, text, kParameterTextLength);
+    // The converter keeps the index inside the table, so the display shows the rate in use.
     if (index == kParamPitch)
-        float2string(kRates[rateIndex.load(std::memory_order_relaxed)], text, kParameterTextLength);
+        float2string(deltamod::kRatesHz[static_cast<size_t>(converter.rateIndex())], text,
+                     kParameterTextLength);
 }
 
 void DeltaModEffect::setProgramName(char* name) {

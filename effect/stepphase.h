@@ -27,7 +27,7 @@ struct PhaseIncrement {
     double wrapped;   // rate - reference: added on a frame with a step
     double threshold; // reference - rate: a step happens once the phase has reached it
 
-    static PhaseIncrement of(float rate, float reference) {
+    static constexpr PhaseIncrement of(float rate, float reference) {
         const double r = rate;
         const double ref = reference;
         return PhaseIncrement{r, r - ref, ref - r};

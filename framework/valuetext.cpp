@@ -75,7 +75,7 @@ float toFloat(double value) {
 
 } // namespace
 
-void AudioEffect::float2string(float value, char* text, VstInt32 maxLen) {
+void floatText(float value, char* text, VstInt32 maxLen) {
     double v = value;
     // NaN has no digits, and converting it to an integer is undefined: name it instead.
     if (std::isnan(v)) {
@@ -129,6 +129,18 @@ void AudioEffect::float2string(float value, char* text, VstInt32 maxLen) {
     appendText(text, fraction, maxLen);
 }
 
+void decibelText(float value, char* text, VstInt32 maxLen) {
+    if (value > 0.0f)
+        floatText(toFloat(20.0 * std::log10(static_cast<double>(value))), text, maxLen);
+    else
+        copyText(text, "-oo", maxLen);
+}
+
+void AudioEffect::float2string(float value, char* text, VstInt32 maxLen) {
+    floatText(value, text, maxLen);
+}
+
+// The same as decibelText, but through float2string, which an effect may override.
 void AudioEffect::dB2string(float value, char* text, VstInt32 maxLen) {
     // Zero, negative and NaN amplitudes have no level in decibels.
     if (value > 0.0f)

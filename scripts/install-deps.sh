@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest libbenchmark-dev
   libsndfile1-dev libcli11-dev
+  lv2-dev liblilv-dev lilv-utils
   gcc-multilib g++-multilib qemu-user
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386
   valgrind gnuplot-nox

@@ -1,9 +1,9 @@
 // What a host sees of a SlopeCrush instance: the record it gets from the entry, and the answer to
 // every opcode it can send.
 
-#include "pluginmodule.h"
 #include "recordinghost.h"
 #include "sentinel.h"
+#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ namespace {
 
 TEST(Record, DescribesTheEffect) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     ASSERT_NE(effect.get(), nullptr);
     const AEffect& r = *effect.get();
     EXPECT_EQ(r.magic, 0x56737450);
@@ -46,7 +46,7 @@ TEST(Record, DescribesTheEffect) {
 
 TEST(Record, HostMayUseTheUserField) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     int mine = 0;
     effect->user = &mine;
     effect.start();
@@ -138,7 +138,7 @@ const Expected kAnswers[] = {
 
 TEST(Answers, EveryOpcodeGetsTheEffectsAnswer) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     for (const Expected& e : kAnswers) {
         // A zeroed scratch area stands in for whatever record a host would pass; the effect must
         // not write into it for any of these opcodes.
@@ -152,14 +152,14 @@ TEST(Answers, EveryOpcodeGetsTheEffectsAnswer) {
 
 TEST(Answers, CanBeAutomatedForAnyIndex) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     for (VstInt32 index : {0, 1, 2, 99, -1})
         EXPECT_EQ(effect.dispatch(effCanBeAutomated, index), 1);
 }
 
 TEST(Answers, CanDoIsZeroForEveryText) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     for (const char* text : {"receiveVstMidiEvent", "bypass", "sendVstEvents", "", "anything"}) {
         std::string copy = text;
         EXPECT_EQ(effect.dispatch(effCanDo, 0, 0, copy.data()), 0) << text;
@@ -169,14 +169,14 @@ TEST(Answers, CanDoIsZeroForEveryText) {
 
 TEST(Answers, SetTotalSampleToProcessEchoesTheValue) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     for (VstIntPtr value : {VstIntPtr{4096}, VstIntPtr{0}, VstIntPtr{-5}})
         EXPECT_EQ(effect.dispatch(effSetTotalSampleToProcess, 0, value), value);
 }
 
 TEST(Answers, GetSpeakerArrangementWritesNullIntoBothSlots) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     int somewhere = 0;
     auto* in = reinterpret_cast<VstSpeakerArrangement*>(&somewhere);
     auto* out = in;
@@ -188,7 +188,7 @@ TEST(Answers, GetSpeakerArrangementWritesNullIntoBothSlots) {
 
 TEST(Answers, ProgramNumberFollowsEffSetProgramWithinItsUpperBound) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     effect.dispatch(effSetProgram, 0, 1); // beyond the single program: ignored
     EXPECT_EQ(effect.dispatch(effGetProgram), 0);
     effect.dispatch(effSetProgram, 0, -1); // no lower bound: stored as given
@@ -199,7 +199,7 @@ TEST(Answers, ProgramNumberFollowsEffSetProgramWithinItsUpperBound) {
 
 TEST(Answers, MainsOnDoesNotAskTheHostForMidi) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     effect.dispatch(effMainsChanged, 0, 1);
     effect.dispatch(effMainsChanged, 0, 0);
     effect.dispatch(effMainsChanged, 0, 1);
@@ -208,9 +208,18 @@ TEST(Answers, MainsOnDoesNotAskTheHostForMidi) {
 
 TEST(Answers, CloseAnswersOne) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     effect.start();
     EXPECT_EQ(effect.close(), 1);
+}
+
+TEST(Answers, TheLoadedEffectAsksNothingWhenSwitchedOn) {
+    RecordingHost host;
+    Instance effect(slopeCrushModule());
+    ASSERT_NE(effect.get(), nullptr);
+    host.calls.clear(); // the entry's version question
+    effect.start();
+    EXPECT_TRUE(host.calls.empty());
 }
 
 } // namespace

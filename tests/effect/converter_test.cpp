@@ -1,7 +1,7 @@
 // The converter's audible facts, through the loaded module as a host drives it.
 
-#include "pluginmodule.h"
 #include "recordinghost.h"
+#include "slopecrushmodule.h"
 #include "testsignals.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@ std::vector<float> constant(size_t frames, float value) {
 }
 
 std::vector<float> render(float left, float right, size_t frames, float pitch = 0.95f) {
-    Instance effect;
+    Instance effect(slopeCrushModule());
     effect.start();
     effect.setParameter(1, pitch);
     return effect.process(constant(frames, left), constant(frames, right));
@@ -69,7 +69,7 @@ int stepsInWindow(float pitch, float sampleRate, int window) {
     const int warmUp = 2000;
     const int frames = warmUp + window;
     auto run = [&](int poked, float pokeValue) {
-        Instance effect;
+        Instance effect(slopeCrushModule());
         effect.start(sampleRate);
         effect.setParameter(1, pitch);
         auto input = constant(static_cast<size_t>(frames), 0.5f);
@@ -100,7 +100,7 @@ TEST(Converter, HostSampleRateDoesNotChangeTheOutput) {
     const auto input = noise(20000, 1);
     std::vector<std::vector<float>> outputs;
     for (float rate : {44100.0f, 48000.0f, 96000.0f, 22050.0f}) {
-        Instance effect;
+        Instance effect(slopeCrushModule());
         effect.start(rate);
         outputs.push_back(effect.process(input, input));
     }
@@ -110,8 +110,8 @@ TEST(Converter, HostSampleRateDoesNotChangeTheOutput) {
 
 TEST(Converter, EmptyAndNegativeBlocksTouchNothing) {
     RecordingHost host;
-    Instance touched;
-    Instance fresh;
+    Instance touched(slopeCrushModule());
+    Instance fresh(slopeCrushModule());
     touched.start();
     fresh.start();
     float in[4] = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -135,10 +135,10 @@ TEST(Converter, ProcessesInPlace) {
         left[i] = std::sin(static_cast<float>(i) * 0.01f);
         right[i] = std::cos(static_cast<float>(i) * 0.023f) * 0.7f;
     }
-    Instance separate;
+    Instance separate(slopeCrushModule());
     const auto expected = separate.process(left, right, 64);
 
-    Instance inPlace;
+    Instance inPlace(slopeCrushModule());
     for (size_t at = 0; at < left.size(); at += 64) {
         const auto n = static_cast<VstInt32>(std::min<size_t>(64, left.size() - at));
         float* channels[2] = {&left[at], &right[at]};
@@ -151,7 +151,7 @@ TEST(Converter, ProcessesInPlace) {
 TEST(Converter, GainScalesTheMixBeforeTheConverter) {
     RecordingHost host;
     auto withGain = [](float gain, float level) {
-        Instance effect;
+        Instance effect(slopeCrushModule());
         effect.setParameter(0, gain);
         return effect.process(constant(4096, level), constant(4096, level));
     };
@@ -179,7 +179,7 @@ TEST(Converter, HostileInputStaysFiniteAndBoundedAndRecovers) {
     // Hostile values on both channels, then on the left only and on the right only (the other
     // channel carrying an ordinary tone): about a million frames each way.
     for (int channels = 0; channels < 3; ++channels) {
-        Instance effect;
+        Instance effect(slopeCrushModule());
         effect.setParameter(1, 0.3f * static_cast<float>(channels));
         for (size_t k = 0; k < 200; ++k) {
             std::vector<float> left(4999);
@@ -199,7 +199,7 @@ TEST(Converter, HostileInputStaysFiniteAndBoundedAndRecovers) {
         // exact zero, and a tone comes out as it does from an instance that never saw the abuse.
         const auto quiet = constant(20000, 0.0f);
         EXPECT_EQ(effect.process(quiet, quiet).back(), 0.0f);
-        Instance reference;
+        Instance reference(slopeCrushModule());
         reference.setParameter(1, 0.3f * static_cast<float>(channels));
         reference.process(quiet, quiet);
         const auto tone = constant(4000, 0.5f);
@@ -213,8 +213,8 @@ TEST(Converter, HostileInputStaysFiniteAndBoundedAndRecovers) {
 TEST(Converter, HugeBlocksAreProcessedWhole) {
     RecordingHost host;
     const size_t frames = size_t{1} << 21;
-    Instance whole;
-    Instance pieces;
+    Instance whole(slopeCrushModule());
+    Instance pieces(slopeCrushModule());
     const auto input = constant(frames, 0.7f);
     EXPECT_EQ(whole.process(input, input, static_cast<int>(frames)),
               pieces.process(input, input, 4096));

@@ -1,8 +1,9 @@
 // The converter against the reference vectors, bit for bit, through the loaded module, at the
 // block size each vector was made with and at others: the output must not depend on blocking.
 
-#include "pluginmodule.h"
+#include "floatfile.h"
 #include "recordinghost.h"
+#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -53,25 +54,12 @@ std::vector<GoldenCase> readCases() {
     return cases;
 }
 
-std::vector<float> readFloats(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
-                            std::istreambuf_iterator<char>());
-    std::vector<float> values(bytes.size() / 4);
-    for (size_t i = 0; i < values.size(); ++i) {
-        const auto* b = reinterpret_cast<const unsigned char*>(&bytes[i * 4]);
-        const std::uint32_t bits = b[0] | (b[1] << 8) | (b[2] << 16) | (std::uint32_t(b[3]) << 24);
-        std::memcpy(&values[i], &bits, 4);
-    }
-    return values;
-}
-
 // Drives a fresh instance as the vectors were made: the start-up sequence, then blocks whose
 // sizes come from `nextBlock`, cut so that every event is applied before the frame it names.
 template <typename NextBlock>
 std::vector<float> render(const GoldenCase& c, const std::vector<float>& input,
                           NextBlock nextBlock) {
-    Instance effect;
+    Instance effect(slopeCrushModule());
     effect.start(44100.0f, c.block);
     std::vector<float> left(static_cast<size_t>(c.frames));
     std::vector<float> right(static_cast<size_t>(c.frames));

@@ -3,9 +3,9 @@
 // values on the quantiser's edges), random block sizes, parameter changes between any two frames,
 // in-place buffers and empty blocks.
 
-#include "pluginmodule.h"
 #include "recordinghost.h"
 #include "referenceconverter.h"
+#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -149,7 +149,7 @@ void compareSession(unsigned seed, int frames) {
     RecordingHost host;
     std::mt19937 random(seed);
     const Stereo in = randomSignal(random, frames);
-    Instance effect;
+    Instance effect(slopeCrushModule());
     effect.start(44100.0f, 512);
     ReferenceConverter reference;
     std::vector<float> out0(4096);
@@ -216,7 +216,7 @@ TEST(ConverterAtEveryRate, MatchesTheReferenceOverLongNoise) {
         right[i] = unit(random);
     }
     for (int rate = 0; rate < 16; ++rate) {
-        Instance effect;
+        Instance effect(slopeCrushModule());
         effect.start();
         ReferenceConverter reference;
         const float pitch = rate == 15 ? 1.0f : (static_cast<float>(rate) + 0.5f) / 15.0f;
@@ -236,7 +236,7 @@ TEST(ConverterPhase, SumExactlyOnTheReferenceRateSteps) {
     RecordingHost host;
     const int frames = 11100;
     const std::vector<float> in(frames, 1.0f);
-    Instance effect;
+    Instance effect(slopeCrushModule());
     effect.start();
     ReferenceConverter reference;
     const float pitch = 10.5f / 15.0f; // rate index 10

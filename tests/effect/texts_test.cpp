@@ -2,9 +2,10 @@
 // sentinel-filled buffers larger than the interface grants, so each check also proves how many
 // bytes the effect wrote.
 
-#include "pluginmodule.h"
+#include "deltamodfacts.h"
 #include "recordinghost.h"
 #include "sentinel.h"
+#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -29,14 +30,11 @@ VstIntPtr expectText(const Instance& effect, VstInt32 opcode, VstInt32 index, st
     return answer;
 }
 
-// A "Pitch" value in the middle of the band that selects the rate index.
-float pitchFor(int rateIndex) { return rateIndex == 15 ? 1.0f : (rateIndex + 0.5f) / 15.0f; }
-
 } // namespace
 
 TEST(EffectTexts, NamesAndLabelsOfBothParameters) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     struct Case {
         VstInt32 opcode;
         VstInt32 index;
@@ -51,7 +49,7 @@ TEST(EffectTexts, NamesAndLabelsOfBothParameters) {
 
 TEST(EffectTexts, OtherIndicesLeaveTheBufferUntouched) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     for (VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay}) {
         for (VstInt32 index : {2, 3, -1, 1000, std::numeric_limits<VstInt32>::min()}) {
             Buffer buffer;
@@ -67,11 +65,11 @@ TEST(EffectTexts, PitchShowsTheSelectedRate) {
                                  "9419.860", "11186.09", "12604.00", "13982.59",
                                  "16884.69", "21056.19", "24857.90", "33143.89"};
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     expectText(effect, effGetParamDisplay, 1, 8, "24857.90"); // the default, 0.95
     for (int i = 0; i < 16; ++i) {
         SCOPED_TRACE(testing::Message() << "rate index " << i);
-        effect.setParameter(1, pitchFor(i));
+        effect.setParameter(1, deltamod::pitchForRateIndex(i));
         expectText(effect, effGetParamDisplay, 1, 8, rates[i]);
     }
     // Values outside 0..1 select the nearest end of the table, and the display follows.
@@ -93,7 +91,7 @@ TEST(EffectTexts, InGainShowsDecibels) {
         const char* text;
     };
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     expectText(effect, effGetParamDisplay, 0, 8, "0.000000"); // the default, unity
     const float nan = std::numeric_limits<float>::quiet_NaN();
     for (const Case& c :
@@ -108,7 +106,7 @@ TEST(EffectTexts, InGainShowsDecibels) {
 
 TEST(EffectTexts, ProgramNameRoundTrip) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     EXPECT_EQ(expectText(effect, effGetProgramName, 0, 24, "Default"), 0);
 
     // Thirty characters are cut to the first 24, and a shorter name leaves no trace of it.
@@ -132,7 +130,7 @@ TEST(EffectTexts, ProgramNameRoundTrip) {
 
 TEST(EffectTexts, IdentityOfTheEffect) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     struct Case {
         VstInt32 opcode;
         std::size_t length;

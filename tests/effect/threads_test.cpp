@@ -2,8 +2,8 @@
 // out of it) and read values and display texts. Run under ThreadSanitizer by the tsan preset; in
 // every build the output must stay finite and bounded.
 
-#include "pluginmodule.h"
 #include "recordinghost.h"
+#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ namespace {
 
 TEST(Threads, ProcessingWhileOtherThreadsSetAndReadParameters) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     effect.start();
     std::atomic<bool> done{false};
     const float values[] = {0.0f,

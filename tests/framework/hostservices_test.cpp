@@ -4,8 +4,6 @@
 // effect object and watch the host callback.
 
 #include "bareeffect.h"
-#include "deltamodeffect.h"
-#include "pluginmodule.h"
 #include "recordinghost.h"
 
 #include <gtest/gtest.h>
@@ -294,32 +292,6 @@ TEST(HostServices, SetParameterAutomatedSetsTheParameterEvenWithoutAHost) {
     EXPECT_EQ(effect.parameterSets.front(), std::make_pair(VstInt32{1}, 0.5f));
 }
 
-// The host may read the parameter back while it handles the notification; it must find the
-// new value there already.
-TEST(HostServices, SetParameterAutomatedChangesTheEffectBeforeTellingTheHost) {
-    struct Case {
-        VstInt32 index;
-        float value;
-    };
-    for (const Case& c : {Case{1, 0.5f}, Case{0, 0.75f}, Case{1, 0.0f}}) {
-        SCOPED_TRACE(c.index);
-        RecordingHost host;
-        DeltaModEffect effect(RecordingHost::callback);
-        ASSERT_NE(effect.getParameter(c.index), c.value) << "the test needs a change to see";
-        int checked = 0;
-        host.onCall = [&](const HostCall& call) {
-            if (call.opcode != audioMasterAutomate) return;
-            EXPECT_EQ(effect.getParameter(c.index), c.value);
-            ++checked;
-        };
-        effect.setParameterAutomated(c.index, c.value);
-        EXPECT_EQ(checked, 1);
-        ASSERT_EQ(host.calls.size(), 1u);
-        expectSent(host.calls.front(),
-                   {effect.getAeffect(), audioMasterAutomate, c.index, 0, nullptr, c.value});
-    }
-}
-
 TEST(HostServices, UpdateSampleRateKeepsOnlyPositiveAnswers) {
     RecordingHost host;
     BareEffect effect(RecordingHost::callback);
@@ -412,15 +384,6 @@ TEST(HostServices, ResumeWithoutAHostStillAsksTheEffectAndSendsNothing) {
     AEffect* record = effect.getAeffect();
     EXPECT_EQ(record->dispatcher(record, effMainsChanged, 0, 1, nullptr, 0.0f), 0);
     EXPECT_EQ(effect.canDoTexts, std::vector<std::string>{"receiveVstMidiEvent"});
-}
-
-TEST(HostServices, TheLoadedEffectAsksNothingWhenSwitchedOn) {
-    RecordingHost host;
-    Instance effect;
-    ASSERT_NE(effect.get(), nullptr);
-    host.calls.clear(); // the entry's version question
-    effect.start();
-    EXPECT_TRUE(host.calls.empty());
 }
 
 } // namespace

@@ -35,25 +35,17 @@ PluginEntry findEntry(void* handle, const char* name) {
 
 } // namespace
 
-PluginModule::PluginModule() {
-    handle = openModule(SLOPECRUSH_MODULE_PATH);
+PluginModule::PluginModule(const std::string& path) {
+    handle = openModule(path.c_str());
     if (handle == nullptr) {
-        std::fprintf(stderr, "cannot load the plug-in module %s\n", SLOPECRUSH_MODULE_PATH);
+        std::fprintf(stderr, "cannot load the plug-in module %s\n", path.c_str());
         std::abort();
     }
     vstPluginMain = findEntry(handle, "VSTPluginMain");
     main = findEntry(handle, "main");
 }
 
-// The module stays loaded for the whole process, as hosts usually keep it.
-PluginModule::~PluginModule() = default;
-
-const PluginModule& PluginModule::shared() {
-    static const PluginModule module;
-    return module;
-}
-
-Instance::Instance() : effect(PluginModule::shared().entry()(RecordingHost::callback)) {
+Instance::Instance(const PluginModule& module) : effect(module.entry()(RecordingHost::callback)) {
     if (effect == nullptr) ADD_FAILURE() << "the entry returned no effect";
 }
 

@@ -1,4 +1,4 @@
-// Loads the built plug-in module at run time, exactly as a host does, and drives instances of it
+// Loads a built plug-in module at run time, exactly as a host does, and drives instances of it
 // only through the record the entry returns.
 #pragma once
 
@@ -11,17 +11,15 @@ using PluginEntry = AEffect*(VSTCALLBACK*)(audioMasterCallback);
 
 class PluginModule {
 public:
-    // The SlopeCrush module built beside the tests.
-    PluginModule();
-    ~PluginModule();
+    // The module at path (on Windows a bare file name is looked for beside the test program);
+    // a module that does not load ends the test program.
+    explicit PluginModule(const std::string& path);
+    ~PluginModule() = default; // the module stays loaded, as hosts usually keep it
     PluginModule(const PluginModule&) = delete;
     PluginModule& operator=(const PluginModule&) = delete;
 
     PluginEntry entry() const { return vstPluginMain; } // "VSTPluginMain"
     PluginEntry mainEntry() const { return main; }      // "main"
-
-    // The module every test shares; loaded once per process.
-    static const PluginModule& shared();
 
 private:
     void* handle = nullptr;
@@ -29,11 +27,11 @@ private:
     PluginEntry main = nullptr;
 };
 
-// One effect instance created through the entry with the current RecordingHost, closed with
-// effClose when it goes out of scope (unless the test closed it already).
+// One effect instance created through the module's entry with the current RecordingHost, closed
+// with effClose when it goes out of scope (unless the test closed it already).
 class Instance {
 public:
-    Instance();
+    explicit Instance(const PluginModule& module);
     ~Instance();
     Instance(const Instance&) = delete;
     Instance& operator=(const Instance&) = delete;

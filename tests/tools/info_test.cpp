@@ -1,9 +1,9 @@
 // --info: the plug-in's identity as a host sees it, and the parameter values the options set.
 
-#include "deltamodeffect.h"
-#include "pluginmodule.h"
+#include "deltamodfacts.h"
 #include "programrun.h"
 #include "recordinghost.h"
+#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ TEST(Info, ShowsTheSlopeCrushRecordAsAHostSeesIt) {
 
     // The texts are whatever the plug-in answers a host that asks directly.
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     EXPECT_EQ(f["name"], effect.text(effGetEffectName));
     EXPECT_EQ(f["vendor"], effect.text(effGetVendorString));
     EXPECT_EQ(f["product"], effect.text(effGetProductString));
@@ -83,9 +83,9 @@ TEST(Info, ShowsTheSlopeCrushRecordAsAHostSeesIt) {
 }
 
 TEST(Info, RateIndexSelectsExactlyThatRate) {
-    for (int i = 0; i < DeltaModEffect::kNumRates; ++i) {
+    for (int i = 0; i < deltamod::kNumRates; ++i) {
         const float pitch = valueOf(info({"--rate-index", std::to_string(i)})["parameter 1"]);
-        EXPECT_EQ(DeltaModEffect::rateIndexFor(pitch), i) << pitch;
+        EXPECT_EQ(deltamod::rateIndexFor(pitch), i) << pitch;
         // Also for a plug-in that multiplies in single precision.
         EXPECT_EQ(static_cast<int>(pitch * 15.0f), i) << pitch;
     }
@@ -93,21 +93,20 @@ TEST(Info, RateIndexSelectsExactlyThatRate) {
 
 TEST(Info, RateInHertzSelectsTheNearestRate) {
     std::vector<double> asked;
-    for (float rate : DeltaModEffect::kRates)
+    for (float rate : deltamod::kRatesHz)
         asked.push_back(rate);
     for (double between : {4181.0, 4445.0, 4446.0, 8000.0, 12000.0, 30000.0, 33144.0})
         asked.push_back(between);
     for (double hz : asked) {
         int nearest = 0;
-        for (int i = 1; i < DeltaModEffect::kNumRates; ++i)
-            if (std::fabs(DeltaModEffect::kRates[i] - hz) <
-                std::fabs(DeltaModEffect::kRates[nearest] - hz))
+        for (int i = 1; i < deltamod::kNumRates; ++i)
+            if (std::fabs(deltamod::kRatesHz[i] - hz) < std::fabs(deltamod::kRatesHz[nearest] - hz))
                 nearest = i;
         std::ostringstream text;
         text.precision(9);
         text << hz;
         const float pitch = valueOf(info({"--rate", text.str()})["parameter 1"]);
-        EXPECT_EQ(DeltaModEffect::rateIndexFor(pitch), nearest) << hz << " Hz";
+        EXPECT_EQ(deltamod::rateIndexFor(pitch), nearest) << hz << " Hz";
     }
 }
 

@@ -20,14 +20,14 @@ std::string slurp(const std::string& path) {
 
 } // namespace
 
-ProgramRun runRender(const std::vector<std::string>& args, const std::string& cwd,
-                     const std::map<std::string, std::string>& env) {
+ProgramRun runProgram(const std::string& path, const std::vector<std::string>& args,
+                      const std::string& cwd, const std::map<std::string, std::string>& env) {
     // Output goes to files rather than pipes: nothing can block however much the program says.
     TempFolder captures;
     const std::string outPath = captures / "out";
     const std::string errPath = captures / "err";
 
-    std::vector<std::string> words{SLOPECRUSH_RENDER};
+    std::vector<std::string> words{path};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& word : words)
@@ -56,6 +56,11 @@ ProgramRun runRender(const std::vector<std::string>& args, const std::string& cw
     run.out = slurp(outPath);
     run.err = slurp(errPath);
     return run;
+}
+
+ProgramRun runRender(const std::vector<std::string>& args, const std::string& cwd,
+                     const std::map<std::string, std::string>& env) {
+    return runProgram(SLOPECRUSH_RENDER, args, cwd, env);
 }
 
 TempFolder::TempFolder() {

@@ -1,4 +1,5 @@
-// Runs the built slopecrush-render as a person would from a shell, and captures what it says.
+// Runs programs as a person would from a shell, and captures what they say: the built
+// slopecrush-render, and the host programs other tests compare it with.
 #pragma once
 
 #include <map>
@@ -11,8 +12,13 @@ struct ProgramRun {
     std::string err;
 };
 
-// Runs slopecrush-render with args in folder cwd (empty: the test's own), with the extra
+// Runs the program at path with args in folder cwd (empty: the test's own), with the extra
 // environment variables env. Standard input is empty.
+ProgramRun runProgram(const std::string& path, const std::vector<std::string>& args,
+                      const std::string& cwd = {},
+                      const std::map<std::string, std::string>& env = {});
+
+// runProgram for slopecrush-render.
 ProgramRun runRender(const std::vector<std::string>& args, const std::string& cwd = {},
                      const std::map<std::string, std::string>& env = {});
 

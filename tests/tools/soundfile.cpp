@@ -1,7 +1,7 @@
 #include "soundfile.h"
 
-#include "pluginmodule.h"
 #include "recordinghost.h"
+#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +69,7 @@ std::vector<float> pluginOutput(const std::vector<float>& left, const std::vecto
                                 int sampleRate,
                                 const std::vector<std::pair<int, float>>& parameters) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     effect.start(static_cast<float>(sampleRate), 512);
     for (const auto& [index, value] : parameters)
         effect.setParameter(index, value);

@@ -51,28 +51,26 @@ Parsed<float> parseGainDb(const std::string& text) {
     if (text == "-inf" || text == "-oo") return {0.0f, {}};
     const auto db = parseNumber(text);
     if (!db) return refuse<float>(text, "is not a number; expected -inf..12.0412 dB");
-    if (*db > kMaxGainDb)
+    if (*db > deltamod::kMaxGainDb)
         return refuse<float>(text, "is above 12.0412 dB; expected -inf..12.0412 dB");
-    // The rounded-up top of the range lands a hair above full scale.
-    const double gain = std::pow(10.0, *db / 20.0) / 4.0;
-    return {static_cast<float>(gain < 1.0 ? gain : 1.0), {}};
+    return {deltamod::gainForDecibels(*db), {}};
 }
 
 Parsed<float> parseRateIndex(const std::string& text) {
     const auto index = parseInteger(text);
     if (!index) return refuse<float>(text, "is not a whole number; expected 0..15");
-    if (*index < 0 || *index >= kNumRates) return refuse<float>(text, "is outside 0..15");
-    return {pitchForRateIndex(*index), {}};
+    if (*index < 0 || *index >= deltamod::kNumRates) return refuse<float>(text, "is outside 0..15");
+    return {deltamod::pitchForRateIndex(*index), {}};
 }
 
 Parsed<float> parseRateHz(const std::string& text) {
     // The table's range rounded outward to whole Hz, so the rates as displayed are accepted.
-    const double lowest = std::floor(kRatesHz.front());
-    const double highest = std::ceil(kRatesHz.back());
+    const double lowest = std::floor(deltamod::kRatesHz.front());
+    const double highest = std::ceil(deltamod::kRatesHz.back());
     const auto hz = parseNumber(text);
     if (!hz) return refuse<float>(text, "is not a number; expected 4181..33144 Hz");
     if (*hz < lowest || *hz > highest) return refuse<float>(text, "is outside 4181..33144 Hz");
-    return {pitchForRateIndex(nearestRateIndex(*hz)), {}};
+    return {deltamod::pitchForRateIndex(nearestRateIndex(*hz)), {}};
 }
 
 Parsed<int> parseBlockSize(const std::string& text) {
@@ -83,15 +81,11 @@ Parsed<int> parseBlockSize(const std::string& text) {
     return {*frames, {}};
 }
 
-float pitchForRateIndex(int index) {
-    if (index >= kNumRates - 1) return 1.0f;
-    return static_cast<float>((index + 0.5) / (kNumRates - 1));
-}
-
 int nearestRateIndex(double hz) {
     int best = 0;
-    for (int i = 1; i < kNumRates; ++i)
-        if (std::fabs(kRatesHz[i] - hz) < std::fabs(kRatesHz[best] - hz)) best = i;
+    for (int i = 1; i < deltamod::kNumRates; ++i)
+        if (std::fabs(deltamod::kRatesHz[i] - hz) < std::fabs(deltamod::kRatesHz[best] - hz))
+            best = i;
     return best;
 }
 

@@ -3,8 +3,8 @@
 // such a host must get the audio, texts and parameter values, to the bit, that a host calling from
 // an aligned stack at the default precision gets.
 
-#include "pluginmodule.h"
 #include "recordinghost.h"
+#include "slopecrushmodule.h"
 #include "testsignals.h"
 
 #include <gtest/gtest.h>
@@ -122,7 +122,7 @@ struct Session {
 Session play(const OffsetHost& host, const std::vector<float>& left,
              const std::vector<float>& right) {
     Session session;
-    AEffect* effect = host.entry(PluginModule::shared().entry());
+    AEffect* effect = host.entry(slopeCrushModule().entry());
     if (effect == nullptr) {
         ADD_FAILURE() << "the entry returned no effect";
         return session;

@@ -1,7 +1,7 @@
 // The entry as a host meets it: the version question, the record it hands out, both export names.
 
-#include "pluginmodule.h"
 #include "recordinghost.h"
+#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 TEST(Entry, AsksTheHostForItsVersionFirst) {
     RecordingHost host;
-    Instance effect;
+    Instance effect(slopeCrushModule());
     ASSERT_NE(effect.get(), nullptr);
     ASSERT_FALSE(host.calls.empty());
     const HostCall& first = host.calls.front();
@@ -25,8 +25,8 @@ TEST(Entry, AsksTheHostForItsVersionFirst) {
 TEST(Entry, HostThatAnswersZeroGetsNoEffect) {
     RecordingHost host;
     host.answer(audioMasterVersion, 0);
-    EXPECT_EQ(PluginModule::shared().entry()(RecordingHost::callback), nullptr);
-    EXPECT_EQ(PluginModule::shared().mainEntry()(RecordingHost::callback), nullptr);
+    EXPECT_EQ(slopeCrushModule().entry()(RecordingHost::callback), nullptr);
+    EXPECT_EQ(slopeCrushModule().mainEntry()(RecordingHost::callback), nullptr);
     EXPECT_EQ(host.calls.size(), 2u);
 }
 
@@ -34,7 +34,7 @@ TEST(Entry, AnyNonZeroVersionCreatesAnEffect) {
     for (VstIntPtr version : {VstIntPtr{1}, VstIntPtr{2400}, VstIntPtr{-1}, VstIntPtr{2}}) {
         RecordingHost host;
         host.answer(audioMasterVersion, version);
-        Instance effect;
+        Instance effect(slopeCrushModule());
         ASSERT_NE(effect.get(), nullptr) << version;
         EXPECT_EQ(effect->magic, kEffectMagic);
         EXPECT_NE(effect->object, nullptr);
@@ -42,13 +42,13 @@ TEST(Entry, AnyNonZeroVersionCreatesAnEffect) {
 }
 
 TEST(Entry, NullCallbackGetsNoEffectInsteadOfACrash) {
-    EXPECT_EQ(PluginModule::shared().entry()(nullptr), nullptr);
+    EXPECT_EQ(slopeCrushModule().entry()(nullptr), nullptr);
 }
 
 TEST(Entry, EachCallCreatesAnIndependentEffect) {
     RecordingHost host;
-    Instance a;
-    Instance b;
+    Instance a(slopeCrushModule());
+    Instance b(slopeCrushModule());
     ASSERT_NE(a.get(), nullptr);
     ASSERT_NE(b.get(), nullptr);
     EXPECT_NE(a.get(), b.get());
@@ -60,8 +60,8 @@ TEST(Entry, EachCallCreatesAnIndependentEffect) {
 
 TEST(Entry, MainIsTheSameEntry) {
     RecordingHost host;
-    ASSERT_NE(PluginModule::shared().mainEntry(), nullptr);
-    AEffect* effect = PluginModule::shared().mainEntry()(RecordingHost::callback);
+    ASSERT_NE(slopeCrushModule().mainEntry(), nullptr);
+    AEffect* effect = slopeCrushModule().mainEntry()(RecordingHost::callback);
     ASSERT_NE(effect, nullptr);
     EXPECT_EQ(effect->magic, kEffectMagic);
     EXPECT_EQ(effect->uniqueID, fourCharCode("Zbrk"));

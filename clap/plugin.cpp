@@ -1,0 +1,293 @@
+#include "plugin.h"
+
+#include "deltamodconverter.h"
+#include "parameters.h"
+#include "stateformat.h"
+#include "valuetext.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <new>
+
+namespace clapplugin {
+
+namespace {
+
+constexpr std::uint32_t kMainPortId = 0; // on either side; the two form an in-place pair
+constexpr std::uint32_t kChannels = 2;
+// The converter counts frames in a signed 32-bit integer; longer calls run in pieces.
+constexpr std::uint32_t kLongestStretch = 0x7FFFFFFF;
+
+class Effect {
+public:
+    explicit Effect(const clap_plugin_descriptor* descriptor);
+
+    static Effect& of(const clap_plugin* plugin) {
+        return *static_cast<Effect*>(plugin->plugin_data);
+    }
+
+    clap_plugin record{};
+    DeltaModConverter converter;
+    // The plain values last received, as clamped; the converter holds what they select.
+    std::atomic<double> inGainDb{clapparam::kInGainDefault};
+    std::atomic<double> pitch{clapparam::kPitchDefault};
+    static_assert(std::atomic<double>::is_always_lock_free, "values must be shared without locks");
+
+    void setValue(std::uint32_t id, double value);
+    void applyAll(const clap_input_events* events);
+    std::int32_t process(const clap_process& call);
+
+private:
+    void run(float* const (&in)[kChannels], float* const (&out)[kChannels], std::uint32_t from,
+             std::uint32_t to);
+};
+
+// ---- Events ----
+
+std::uint32_t countOf(const clap_input_events* events) {
+    return events != nullptr && events->size != nullptr ? events->size(events) : 0;
+}
+
+const clap_event_header* eventAt(const clap_input_events* events, std::uint32_t index) {
+    return events->get != nullptr ? events->get(events, index) : nullptr;
+}
+
+// The parameter value event this is, or null: other types, other spaces and events too short to
+// hold a value change nothing.
+const clap_event_param_value* asParamValue(const clap_event_header* event) {
+    if (event == nullptr || event->space_id != CLAP_CORE_EVENT_SPACE_ID ||
+        event->type != CLAP_EVENT_PARAM_VALUE || event->size < sizeof(clap_event_param_value))
+        return nullptr;
+    return reinterpret_cast<const clap_event_param_value*>(event);
+}
+
+// ---- Buffers ----
+
+// The two channels of the first buffer, when it is a 32-bit buffer with at least two. A call
+// that offers only 64-bit samples, one channel or none is one the ports never asked for.
+bool stereoChannels(const clap_audio_buffer* buffers, std::uint32_t count,
+                    float* (&channels)[kChannels]) {
+    if (buffers == nullptr || count == 0 || buffers[0].data32 == nullptr ||
+        buffers[0].channel_count < kChannels)
+        return false;
+    for (std::uint32_t c = 0; c < kChannels; ++c)
+        if ((channels[c] = buffers[0].data32[c]) == nullptr) return false;
+    return true;
+}
+
+Effect::Effect(const clap_plugin_descriptor* descriptor) {
+    record.desc = descriptor;
+    record.plugin_data = this;
+    setValue(clapparam::kInGainId, clapparam::kInGainDefault);
+    setValue(clapparam::kPitchId, clapparam::kPitchDefault);
+}
+
+void Effect::setValue(std::uint32_t id, double value) {
+    if (!clapparam::isKnown(id)) return;
+    const double kept = clapparam::clamped(id, value);
+    if (id == clapparam::kInGainId) {
+        inGainDb.store(kept, std::memory_order_relaxed);
+        converter.setGain(clapparam::converterGain(kept));
+    } else {
+        pitch.store(kept, std::memory_order_relaxed);
+        converter.setRateIndex(clapparam::converterRateIndex(kept));
+    }
+}
+
+void Effect::applyAll(const clap_input_events* events) {
+    const std::uint32_t count = countOf(events);
+    for (std::uint32_t i = 0; i < count; ++i)
+        if (const clap_event_param_value* change = asParamValue(eventAt(events, i)))
+            setValue(change->param_id, change->value);
+}
+
+void Effect::run(float* const (&in)[kChannels], float* const (&out)[kChannels], std::uint32_t from,
+                 std::uint32_t to) {
+    while (from < to) {
+        const std::uint32_t frames = std::min(to - from, kLongestStretch);
+        converter.process(in[0] + from, in[1] + from, out[0] + from, out[1] + from,
+                          static_cast<std::int32_t>(frames));
+        from += frames;
+    }
+}
+
+std::int32_t Effect::process(const clap_process& call) {
+    const std::uint32_t frames = call.frames_count;
+    float* in[kChannels] = {};
+    float* out[kChannels] = {};
+    // Without audio the call still delivers its changes, so no value the host sent is lost.
+    if (frames > 0 && !(stereoChannels(call.audio_inputs, call.audio_inputs_count, in) &&
+                        stereoChannels(call.audio_outputs, call.audio_outputs_count, out))) {
+        applyAll(call.in_events);
+        return CLAP_PROCESS_ERROR;
+    }
+
+    // Each change takes effect from its frame: the frames before it run with the old value. The
+    // host sends events in time order; one that is not (earlier than the frames already run)
+    // takes effect at once, and one at or past the end of the call after its last frame.
+    std::uint32_t done = 0;
+    const std::uint32_t count = countOf(call.in_events);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const clap_event_param_value* change = asParamValue(eventAt(call.in_events, i));
+        if (change == nullptr) continue;
+        const std::uint32_t at = std::min(change->header.time, frames);
+        if (at > done) {
+            run(in, out, done, at);
+            done = at;
+        }
+        setValue(change->param_id, change->value);
+    }
+    run(in, out, done, frames);
+    if (frames > 0) call.audio_outputs[0].constant_mask = 0; // the output changes every frame
+    return CLAP_PROCESS_CONTINUE;
+}
+
+// ---- The instance's functions ----
+
+// Main thread; nothing to set up beyond the constructor.
+bool CLAP_ABI init(const clap_plugin* /*plugin*/) { return true; }
+
+// Main thread, not active; frees the instance.
+void CLAP_ABI destroy(const clap_plugin* plugin) { delete &Effect::of(plugin); }
+
+// Main thread, not active; allocates nothing. Like the VST edition, the converter counts its
+// rates against 44.1 kHz whatever the host's sample rate, so the rate changes nothing.
+bool CLAP_ABI activate(const clap_plugin* plugin, double /*sampleRate*/,
+                       std::uint32_t /*minFrames*/, std::uint32_t /*maxFrames*/) {
+    Effect::of(plugin).converter.reset();
+    return true;
+}
+
+// Main thread; nothing to release.
+void CLAP_ABI deactivate(const clap_plugin* /*plugin*/) {}
+
+// Audio thread; never blocks or allocates.
+bool CLAP_ABI startProcessing(const clap_plugin* /*plugin*/) { return true; }
+
+// Audio thread; never blocks or allocates.
+void CLAP_ABI stopProcessing(const clap_plugin* /*plugin*/) {}
+
+// Audio thread; never blocks or allocates. The state of a new instance; the values stay.
+void CLAP_ABI reset(const clap_plugin* plugin) { Effect::of(plugin).converter.reset(); }
+
+// Audio thread; never blocks, allocates, locks or calls the host.
+std::int32_t CLAP_ABI process(const clap_plugin* plugin, const clap_process* call) {
+    return call != nullptr ? Effect::of(plugin).process(*call) : CLAP_PROCESS_ERROR;
+}
+
+// Main thread; never called, as the instance never asks for it.
+void CLAP_ABI onMainThread(const clap_plugin* /*plugin*/) {}
+
+// ---- Audio ports ----
+
+// Main thread; never blocks or allocates.
+std::uint32_t CLAP_ABI portCount(const clap_plugin* /*plugin*/, bool /*isInput*/) { return 1; }
+
+// Main thread; never blocks or allocates.
+bool CLAP_ABI portInfo(const clap_plugin* /*plugin*/, std::uint32_t index, bool isInput,
+                       clap_audio_port_info* info) {
+    if (index != 0 || info == nullptr) return false;
+    std::memset(info, 0, sizeof(*info));
+    info->id = kMainPortId;
+    copyText(info->name, isInput ? "Input" : "Output", CLAP_NAME_SIZE - 1);
+    info->flags = CLAP_AUDIO_PORT_IS_MAIN; // 32-bit samples only
+    info->channel_count = kChannels;
+    info->port_type = CLAP_PORT_STEREO;
+    info->in_place_pair = kMainPortId;
+    return true;
+}
+
+const clap_plugin_audio_ports kAudioPorts = {portCount, portInfo};
+
+// ---- Parameters ----
+
+// Main thread; never blocks or allocates.
+std::uint32_t CLAP_ABI paramCount(const clap_plugin* /*plugin*/) { return clapparam::kCount; }
+
+// Main thread; never blocks or allocates.
+bool CLAP_ABI paramInfo(const clap_plugin* /*plugin*/, std::uint32_t index, clap_param_info* info) {
+    return clapparam::describe(index, info);
+}
+
+// Main thread (any thread is safe); never blocks or allocates.
+bool CLAP_ABI paramValue(const clap_plugin* plugin, std::uint32_t id, double* value) {
+    if (!clapparam::isKnown(id) || value == nullptr) return false;
+    const Effect& effect = Effect::of(plugin);
+    *value = (id == clapparam::kInGainId ? effect.inGainDb : effect.pitch)
+                 .load(std::memory_order_relaxed);
+    return true;
+}
+
+// Main thread; never blocks or allocates.
+bool CLAP_ABI valueToText(const clap_plugin* /*plugin*/, std::uint32_t id, double value, char* text,
+                          std::uint32_t capacity) {
+    return clapparam::valueToText(id, value, text, capacity);
+}
+
+// Main thread; never blocks or allocates.
+bool CLAP_ABI textToValue(const clap_plugin* /*plugin*/, std::uint32_t id, const char* text,
+                          double* value) {
+    return clapparam::textToValue(id, text, value);
+}
+
+// Audio thread while active, else main thread; never blocks, allocates, locks or calls the host.
+void CLAP_ABI flush(const clap_plugin* plugin, const clap_input_events* in,
+                    const clap_output_events* /*out*/) {
+    Effect::of(plugin).applyAll(in);
+}
+
+const clap_plugin_params kParams = {paramCount,  paramInfo,   paramValue,
+                                    valueToText, textToValue, flush};
+
+// ---- State ----
+
+// Main thread; allocates nothing, blocks only inside the host's stream.
+bool CLAP_ABI saveState(const clap_plugin* plugin, const clap_ostream* stream) {
+    const Effect& effect = Effect::of(plugin);
+    return clapstate::write(stream, {effect.inGainDb.load(std::memory_order_relaxed),
+                                     effect.pitch.load(std::memory_order_relaxed)});
+}
+
+// Main thread; allocates nothing, blocks only inside the host's stream. A refused state changes
+// no value.
+bool CLAP_ABI loadState(const clap_plugin* plugin, const clap_istream* stream) {
+    clapstate::Values values{};
+    if (!clapstate::read(stream, values)) return false;
+    Effect& effect = Effect::of(plugin);
+    effect.setValue(clapparam::kInGainId, values.inGainDb);
+    effect.setValue(clapparam::kPitchId, values.pitch);
+    return true;
+}
+
+const clap_plugin_state kState = {saveState, loadState};
+
+// Any thread; never blocks or allocates.
+const void* CLAP_ABI extension(const clap_plugin* /*plugin*/, const char* id) {
+    if (id == nullptr) return nullptr;
+    if (std::strcmp(id, CLAP_EXT_AUDIO_PORTS) == 0) return &kAudioPorts;
+    if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &kParams;
+    if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &kState;
+    return nullptr;
+}
+
+} // namespace
+
+const clap_plugin* create(const clap_plugin_descriptor* descriptor) {
+    auto* effect = new (std::nothrow) Effect(descriptor);
+    if (effect == nullptr) return nullptr;
+    clap_plugin& record = effect->record;
+    record.init = init;
+    record.destroy = destroy;
+    record.activate = activate;
+    record.deactivate = deactivate;
+    record.start_processing = startProcessing;
+    record.stop_processing = stopProcessing;
+    record.reset = reset;
+    record.process = process;
+    record.get_extension = extension;
+    record.on_main_thread = onMainThread;
+    return &record;
+}
+
+} // namespace clapplugin

@@ -1,0 +1,145 @@
+// SlopeCrush as an LV2 plug-in: DeltaModConverter behind the six ports of ports.ttl. The wrapper
+// turns the two control values into the converter's gain and rate index and hands it the audio
+// buffers; the sound is the converter's, the same as the VST edition's.
+
+#include "deltamodconverter.h"
+#include "deltamodfacts.h"
+
+#include <lv2/core/lv2.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace {
+
+// The port indices of ports.ttl.
+enum Port : std::uint32_t { kInLeft, kInRight, kOutLeft, kOutRight, kGain, kPitch };
+
+constexpr float kDefaultGainDb = 0.0f; // the gain port's default: unity
+
+// The rate index a pitch port value selects: the value truncated towards zero, as the VST edition
+// truncates its value x 15. NaN and values below 0 select the lowest rate, values from 15 up the
+// highest, so no value leads outside the rate table.
+int rateIndexForPitchPort(float value) {
+    if (!(value > 0.0f)) return 0;
+    if (value >= static_cast<float>(deltamod::kMaxRateIndex)) return deltamod::kMaxRateIndex;
+    return static_cast<int>(value);
+}
+
+// Compared by their bits, a NaN that stays on a port counts as unchanged.
+std::uint32_t bitsOf(float value) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+class SlopeCrushLv2 {
+public:
+    SlopeCrushLv2() { converter.setGain(deltamod::gainForDecibelControl(gainDb)); }
+
+    void connect(std::uint32_t port, void* data) {
+        auto* samples = static_cast<float*>(data);
+        switch (port) {
+        case kInLeft:
+            inLeft = samples;
+            break;
+        case kInRight:
+            inRight = samples;
+            break;
+        case kOutLeft:
+            outLeft = samples;
+            break;
+        case kOutRight:
+            outRight = samples;
+            break;
+        case kGain:
+            gainPort = samples;
+            break;
+        case kPitch:
+            pitchPort = samples;
+            break;
+        default:
+            break;
+        }
+    }
+
+    void activate() { converter.reset(); }
+
+    void run(std::uint32_t frames) {
+        readControls();
+        if (!inLeft || !inRight || !outLeft || !outRight) return;
+        // The converter counts frames in a signed 32-bit number; a longer block goes in pieces.
+        constexpr std::uint32_t kMaxPiece = std::numeric_limits<std::int32_t>::max();
+        for (std::uint32_t done = 0; done < frames;) {
+            const std::uint32_t n = std::min(frames - done, kMaxPiece);
+            converter.process(inLeft + done, inRight + done, outLeft + done, outRight + done,
+                              static_cast<std::int32_t>(n));
+            done += n;
+        }
+    }
+
+private:
+    // The values hold for the whole block. An unconnected control keeps the last value it gave.
+    void readControls() {
+        if (gainPort) {
+            // The power in the decibel rule is worked out only when the value changed.
+            const float db = *gainPort;
+            if (bitsOf(db) != bitsOf(gainDb)) {
+                gainDb = db;
+                converter.setGain(deltamod::gainForDecibelControl(db));
+            }
+        }
+        if (pitchPort) converter.setRateIndex(rateIndexForPitchPort(*pitchPort));
+    }
+
+    DeltaModConverter converter;
+    const float* inLeft = nullptr;
+    const float* inRight = nullptr;
+    float* outLeft = nullptr;
+    float* outRight = nullptr;
+    const float* gainPort = nullptr;
+    const float* pitchPort = nullptr;
+    float gainDb = kDefaultGainDb; // the gain port value the converter's gain was worked out from
+};
+
+SlopeCrushLv2* self(LV2_Handle instance) { return static_cast<SlopeCrushLv2*>(instance); }
+
+// Main thread, while no other call runs on the instance; allocates. The sample rate is not used:
+// like the VST edition, the converter counts its rates against 44.1 kHz at every sample rate.
+LV2_Handle instantiate(const LV2_Descriptor* /*descriptor*/, double /*sampleRate*/,
+                       const char* /*bundlePath*/, const LV2_Feature* const* /*features*/) {
+    return new (std::nothrow) SlopeCrushLv2;
+}
+
+// Any thread, never during run on the instance (so also the audio thread between runs); never
+// blocks or allocates.
+void connectPort(LV2_Handle instance, std::uint32_t port, void* data) {
+    self(instance)->connect(port, data);
+}
+
+// Main thread, never during run; never blocks or allocates. Starts the sound afresh.
+void activate(LV2_Handle instance) { self(instance)->activate(); }
+
+// Audio thread; never blocks, allocates, locks or calls the host. Unconnected audio ports or 0
+// frames write nothing.
+void run(LV2_Handle instance, std::uint32_t sampleCount) { self(instance)->run(sampleCount); }
+
+// Main thread, after the last call on the instance; frees it.
+void cleanup(LV2_Handle instance) { delete self(instance); }
+
+// Any thread; never blocks or allocates. The plug-in implements no extension.
+const void* extensionData(const char* /*uri*/) { return nullptr; }
+
+const LV2_Descriptor kDescriptor = {
+    SLOPECRUSH_LV2_URI, instantiate, connectPort, activate, run, nullptr, cleanup, extensionData,
+};
+
+} // namespace
+
+// Any thread, without an instance; never blocks or allocates. The bundle holds one plug-in.
+LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(std::uint32_t index) {
+    return index == 0 ? &kDescriptor : nullptr;
+}

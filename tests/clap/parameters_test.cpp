@@ -1,0 +1,179 @@
+// The two parameters as a host sees them: descriptions, values received through events, the
+// texts (against the VST edition's display) and the saved state.
+
+#include "claphost.h"
+#include "deltamodfacts.h"
+#include "recordinghost.h"
+#include "sentinel.h"
+#include "slopecrushmodule.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::uint32_t kInGain = 0;
+constexpr std::uint32_t kPitch = 1;
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+TEST(ClapParameters, DescribeInGainInDecibelsAndPitchAsSixteenSteps) {
+    const ClapInstance instance;
+    const clap_plugin_params& params = *instance.params;
+    ASSERT_EQ(params.count(instance.plugin), 2u);
+    clap_param_info info{};
+    EXPECT_FALSE(params.get_info(instance.plugin, 2, &info));
+    const auto describe = [&](std::uint32_t index) {
+        EXPECT_TRUE(params.get_info(instance.plugin, index, &info));
+        return std::to_string(info.id) + " " + info.name + " " + std::to_string(info.flags) + " " +
+               std::to_string(info.min_value) + ".." + std::to_string(info.max_value) + " " +
+               std::to_string(info.default_value) + " " + info.module;
+    };
+    EXPECT_EQ(describe(0), "0 InGain 32 -60.000000..12.041200 0.000000 ");
+    EXPECT_EQ(info.max_value, 12.0412);
+    EXPECT_EQ(describe(1), "1 Pitch 65569 0.000000..15.000000 14.000000 ") << "stepped, enumerated";
+
+    EXPECT_EQ(instance.value(kInGain), 0.0);
+    EXPECT_EQ(instance.value(kPitch), 14.0);
+    double untouched = 5.0;
+    EXPECT_FALSE(params.get_value(instance.plugin, 2, &untouched));
+    EXPECT_EQ(untouched, 5.0);
+}
+
+TEST(ClapParameters, EventsClampIntoTheRangeAndForeignOnesChangeNothing) {
+    const ClapInstance instance;
+    instance.flush(EventList().value(0, kInGain, 100.0).value(0, kPitch, 7.9));
+    EXPECT_EQ(instance.value(kInGain), 12.0412);
+    EXPECT_EQ(instance.value(kPitch), 7.9);
+    instance.flush(EventList().value(0, kInGain, kNaN).value(0, kPitch, -3.0));
+    EXPECT_EQ(instance.value(kInGain), -60.0);
+    EXPECT_EQ(instance.value(kPitch), 0.0);
+    instance.flush(EventList().value(0, kPitch, kNaN).value(0, kInGain, -1e300).value(0, 2, 1.0));
+    EXPECT_EQ(instance.value(kPitch), 0.0);
+    EXPECT_EQ(instance.value(kInGain), -60.0);
+    instance.flush(EventList().value(0, kPitch, 3.0, 1).other(0, 6)); // another space; modulation
+    EXPECT_EQ(instance.value(kPitch), 0.0);
+    EXPECT_EQ(instance.value(kInGain), -60.0);
+    instance.params->flush(instance.plugin, nullptr, nullptr);
+}
+
+TEST(ClapParameters, TextsAreTheVstDisplayWithUnitsAndReadBack) {
+    RecordingHost host;
+    const Instance vst(slopeCrushModule());
+    vst.start();
+    const ClapInstance instance;
+    for (int i = 0; i < deltamod::kNumRates; ++i) {
+        vst.setParameter(1, deltamod::pitchForRateIndex(i));
+        const std::string text = instance.text(kPitch, i);
+        EXPECT_EQ(text, vst.text(effGetParamDisplay, 1) + " Hz");
+        EXPECT_EQ(instance.text(kPitch, i + 0.99), text);
+        double back = -1.0;
+        ASSERT_TRUE(instance.params->text_to_value(instance.plugin, kPitch, text.c_str(), &back));
+        EXPECT_EQ(back, i);
+    }
+    EXPECT_EQ(instance.text(kPitch, 7), "8363.419 Hz");
+    EXPECT_EQ(instance.text(kPitch, 99), "33143.89 Hz");
+
+    EXPECT_EQ(instance.text(kInGain, -60.0), "-oo dB");
+    EXPECT_EQ(instance.text(kInGain, 0.0), "0.000000 dB");
+    EXPECT_EQ(instance.text(kInGain, 12.0412), "12.04119 dB");
+    for (int step = 0; step <= 988; ++step) { // -60 dB to the top in steps of 0.0731 dB
+        const double db = -60.0 + step * 0.0731;
+        vst.setParameter(0, deltamod::gainForDecibelControl(db));
+        const std::string text = instance.text(kInGain, db);
+        ASSERT_EQ(text, vst.text(effGetParamDisplay, 0) + " dB") << db;
+        double back = kNaN;
+        ASSERT_TRUE(instance.params->text_to_value(instance.plugin, kInGain, text.c_str(), &back));
+        EXPECT_EQ(instance.text(kInGain, back), text) << db;
+    }
+}
+
+TEST(ClapParameters, TextsReadPlainNumbersAndRefuseNonsense) {
+    const ClapInstance instance;
+    const auto read = [&](std::uint32_t id, const char* text) {
+        double v = -999.0;
+        return instance.params->text_to_value(instance.plugin, id, text, &v) ? v : -999.0;
+    };
+    EXPECT_EQ(read(kInGain, "-6"), -6.0);
+    EXPECT_EQ(read(kInGain, " -6.5 db "), -6.5);
+    EXPECT_EQ(read(kInGain, "+40"), 12.0412);
+    EXPECT_EQ(read(kInGain, "-oo"), -60.0);
+    EXPECT_EQ(read(kPitch, "8000"), 6.0) << "the nearest rate, 7919.35 Hz";
+    EXPECT_EQ(read(kPitch, "1e9 Hz"), -999.0);
+    for (const char* nonsense : {"", " ", "abc", "dB", "-", ".", "1..2", "1 2", "nan", "inf",
+                                 "12 kg", "12 dBx", "5 Hz", "-oo Hz"})
+        EXPECT_EQ(read(kInGain, nonsense), -999.0) << '"' << nonsense << '"';
+    for (const char* nonsense : {"", "0", "-8000 Hz", "8000 dB", "-oo"})
+        EXPECT_EQ(read(kPitch, nonsense), -999.0) << '"' << nonsense << '"';
+    EXPECT_EQ(read(2, "1"), -999.0);
+    EXPECT_EQ(read(kInGain, nullptr), -999.0);
+
+    // Short buffers get what fits, terminated, and never a byte more.
+    for (std::uint32_t capacity : {0u, 1u, 2u, 6u, 7u}) {
+        SentinelBuffer<16> buffer;
+        const bool whole = instance.params->value_to_text(instance.plugin, kInGain, -60.0,
+                                                          buffer.data(), capacity);
+        EXPECT_EQ(whole, capacity >= 7) << capacity;
+        EXPECT_EQ(buffer.touched(), capacity) << capacity;
+        if (capacity > 0) {
+            EXPECT_EQ(buffer.text(), std::string("-oo dB").substr(0, capacity - 1));
+        }
+    }
+}
+
+// Little-endian bytes of a 32- or 64-bit value.
+void appendBytes(std::vector<unsigned char>& bytes, std::uint64_t bits, int count) {
+    for (int i = 0; i < count; ++i)
+        bytes.push_back(static_cast<unsigned char>(bits >> (8 * i)));
+}
+std::vector<unsigned char> stateBytes(std::uint32_t version, double inGain, double pitch) {
+    std::vector<unsigned char> bytes = {'S', 'l', 'C', 'r'};
+    appendBytes(bytes, version, 4);
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &inGain, 8);
+    appendBytes(bytes, bits, 8);
+    std::memcpy(&bits, &pitch, 8);
+    appendBytes(bytes, bits, 8);
+    return bytes;
+}
+
+TEST(ClapState, RoundTripsThroughTrickleStreamsAndRefusesAnythingElse) {
+    const ClapInstance saved;
+    saved.flush(EventList().value(0, kInGain, -7.25).value(0, kPitch, 9.5));
+    const std::vector<unsigned char> bytes = saved.save(3);
+    EXPECT_EQ(bytes, stateBytes(1, -7.25, 9.5)) << "the published format";
+
+    const ClapInstance restored;
+    restored.flush(EventList().value(0, kInGain, 3.0).value(0, kPitch, 2.0));
+    ASSERT_TRUE(restored.load(bytes, 2));
+    EXPECT_EQ(restored.value(kInGain), -7.25);
+    EXPECT_EQ(restored.value(kPitch), 9.5);
+
+    std::vector<unsigned char> longer = bytes;
+    longer.push_back(0);
+    std::vector<unsigned char> foreign = bytes;
+    foreign[0] = 'X';
+    const std::vector<std::vector<unsigned char>> refused = {
+        {},
+        std::vector<unsigned char>(bytes.begin(), bytes.end() - 1),
+        longer,
+        foreign,
+        stateBytes(2, 1.0, 1.0),
+        stateBytes(0, 1.0, 1.0),
+        stateBytes(1, kNaN, 1.0),
+        stateBytes(1, 1.0, std::numeric_limits<double>::infinity()),
+        stateBytes(1, 1.0, 16.0),
+        stateBytes(1, -61.0, 1.0),
+    };
+    for (const auto& state : refused) {
+        EXPECT_FALSE(restored.load(state, 5)) << state.size() << " bytes";
+        EXPECT_EQ(restored.value(kInGain), -7.25);
+        EXPECT_EQ(restored.value(kPitch), 9.5);
+    }
+}
+
+} // namespace
