@@ -6,6 +6,7 @@
 #include "valuetext.h"
 
 #include "audioeffect.h"
+#include "librarymath.h"
 
 #include <cmath>
 #include <limits>
@@ -47,9 +48,20 @@ constexpr double kPowersOfTen[] = {1.0, 10.0, 100.0, 1000.0, 10000.0, 100000.0, 
 
 const char kHuge[] = "Huge!";
 
+// The C library's floor, fmod and log10, independent of the caller's x87 controls.
+double libraryFloor(double value) {
+    return atLibraryDefaults([value] { return std::floor(value); });
+}
+double libraryFmod(double value, double divisor) {
+    return atLibraryDefaults([value, divisor] { return std::fmod(value, divisor); });
+}
+double libraryLog10(double value) {
+    return atLibraryDefaults([value] { return std::log10(value); });
+}
+
 // The last decimal digit of the integer part of a non-negative value below kPositiveLimit.
 char lastDigit(double value) {
-    return static_cast<char>('0' + static_cast<int>(std::fmod(value, 10.0)));
+    return static_cast<char>('0' + static_cast<int>(libraryFmod(value, 10.0)));
 }
 
 // A double rounded to float. Beyond float's range the conversion is undefined in C++, so those
@@ -87,7 +99,7 @@ void floatText(float value, char* text, VstInt32 maxLen) {
     int at = kNumberWidth + 1;
     head[at] = 0;
     head[--at] = '.';
-    double ip = std::floor(v);
+    double ip = libraryFloor(v);
     head[--at] = lastDigit(ip);
     count += 2;
     ip *= 0.1;
@@ -103,7 +115,7 @@ void floatText(float value, char* text, VstInt32 maxLen) {
     // The fraction fills the remaining places, truncated: its digits are taken from the right
     // of the fraction scaled to a whole number.
     const int places = kNumberWidth - count; // 1 to 6
-    double m = std::fmod(v, 1.0) * kPowersOfTen[places];
+    double m = libraryFmod(v, 1.0) * kPowersOfTen[places];
     char fraction[kNumberWidth];
     fraction[places] = 0;
     for (int i = places - 1; i >= 0; --i) {
@@ -119,7 +131,7 @@ void floatText(float value, char* text, VstInt32 maxLen) {
 
 void decibelText(float value, char* text, VstInt32 maxLen) {
     if (value > 0.0f)
-        floatText(toFloat(20.0 * std::log10(static_cast<double>(value))), text, maxLen);
+        floatText(toFloat(20.0 * libraryLog10(static_cast<double>(value))), text, maxLen);
     else
         copyText(text, "-oo", maxLen);
 }
@@ -132,7 +144,7 @@ void AudioEffect::float2string(float value, char* text, VstInt32 maxLen) {
 void AudioEffect::dB2string(float value, char* text, VstInt32 maxLen) {
     // Zero, negative and NaN amplitudes have no level in decibels.
     if (value > 0.0f)
-        float2string(toFloat(20.0 * std::log10(static_cast<double>(value))), text, maxLen);
+        float2string(toFloat(20.0 * libraryLog10(static_cast<double>(value))), text, maxLen);
     else
         copyText(text, "-oo", maxLen);
 }

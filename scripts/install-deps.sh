@@ -8,9 +8,19 @@ packages=(
   libsndfile1-dev libcli11-dev
   lv2-dev liblilv-dev lilv-utils
   gcc-multilib g++-multilib qemu-user
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386
   valgrind gnuplot-nox sox
 )
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+
+# 32-bit wine comes from the i386 architecture, which apt only offers once dpkg knows it. Added
+# only when absent (wine32:i386 is then missing too, so the package lists get refreshed below).
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "enabling the i386 architecture for wine32"
+  "${as_root[@]}" dpkg --add-architecture i386
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -18,8 +28,6 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
-  as_root=()
-  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
   "${as_root[@]}" apt-get update -qq
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
     apt-get install -y -qq "${missing[@]}"
