@@ -10,6 +10,7 @@ packages=(
   gcc-multilib g++-multilib qemu-user
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386
   valgrind gnuplot-nox sox
+  help2man lintian dpkg-dev file man-db unzip
 )
 
 as_root=()

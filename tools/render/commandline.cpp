@@ -8,15 +8,26 @@
 
 #include <CLI/CLI.hpp>
 
+#include <memory>
+#include <string>
+#include <utility>
+
 namespace {
 
-const char* const kUsage = R"(Usage:
-  slopecrush-render INPUT OUTPUT [options]   render INPUT through the plug-in into OUTPUT
-  slopecrush-render --demo [OUTPUT]          render the built-in demo into OUTPUT
-                                             (default slopecrush-demo.wav) beside a dry copy
-                                             (slopecrush-demo-dry.wav)
-  slopecrush-render --info [options]         describe the plug-in, with the options applied
+// The three ways to call the program, as help2man reads them into the man page's synopsis.
+const char* const kUsage = R"(
+Usage: slopecrush-render INPUT OUTPUT [OPTIONS]
+   or: slopecrush-render --demo [OUTPUT] [OPTIONS]
+   or: slopecrush-render --info [OPTIONS]
+)";
 
+const char* const kForms = R"(
+INPUT is rendered through the plug-in into OUTPUT; --demo renders the built-in demo into OUTPUT
+(default slopecrush-demo.wav) beside a dry copy (slopecrush-demo-dry.wav); --info describes
+the plug-in, with the options applied. --plugin names the plug-in; by default it is
+)";
+
+const char* const kOutputs = R"(
 The output type follows OUTPUT's extension: .wav, .aiff/.aif, .flac or .ogg; a WAV file becomes
 RF64 when it outgrows 4 GiB. The sample rate is kept; the sample format is the input's where the
 type can hold it (the demo's is pcm16), unless --format says otherwise. Mono input feeds both
@@ -24,13 +35,12 @@ plug-in inputs; the output is stereo, both channels the same with SlopeCrush. Wi
 existing file is never replaced, and a failed render leaves nothing behind.
 )";
 
-const char* const kExamples = R"(
-Examples:
-  slopecrush-render --demo
-  slopecrush-render drums.wav drums-crushed.wav --gain-db 6 --rate-index 7
-  slopecrush-render surround.wav front.flac --channels 1,2 --format pcm24
+const char* const kConflicts = R"(
+Options that set the same thing exclude each other: --gain and --gain-db; --pitch, --rate-index
+and --rate; and --demo and --info.
+)";
 
-Exit codes:
+const char* const kExitStatus = R"(Exit status:
   0       success
   1       unexpected failure inside the program
   2       bad command line: unknown option, malformed or out-of-range value, conflicting options
@@ -38,7 +48,38 @@ Exit codes:
   4       output: exists (add --force), is the input or not a regular file, unknown type, too
           large for its type, cannot be created or written; or standard output cannot be written
   5       plug-in: cannot be loaded, is not a VST 2.4 plug-in, or cannot be driven by this host
-  128+N   stopped by signal N (130 for Ctrl-C); no output is written)";
+  128+N   stopped by signal N (130 for Ctrl-C); no output is written
+)";
+
+const char* const kExamples = R"(
+Examples:
+  $ slopecrush-render --demo
+  $ slopecrush-render drums.wav drums-crushed.wav --gain-db 6 --rate-index 7
+  $ slopecrush-render surround.wav front.flac --channels 1,2 --format pcm24)";
+
+// Where the plug-in comes from when --plugin names none: the module built beside this program,
+// else the one installed with it.
+std::string defaultPlugin() {
+    return std::string(SLOPECRUSH_MODULE_FILE_NAME) + " beside this program, else " +
+           SLOPECRUSH_INSTALLED_MODULE + " from this program's folder";
+}
+
+// The help lists each option with the kind of value it takes, and no more: the usage and the text
+// after it (the introduction) name the files and tell the conflicts once. help2man makes the man
+// page from this text, the introduction becoming its synopsis and description.
+class HelpFormatter : public CLI::Formatter {
+public:
+    explicit HelpFormatter(std::string introduction) : introduction(std::move(introduction)) {}
+
+    std::string make_usage(const CLI::App*, std::string) const override { return introduction; }
+    std::string make_positionals(const CLI::App*) const override { return {}; }
+    std::string make_option_opts(const CLI::Option* option) const override {
+        return option->get_type_size() != 0 ? " " + option->get_type_name() : std::string();
+    }
+
+private:
+    std::string introduction;
+};
 
 // An option whose text one of the strict parsers turns into its value, once; the parser's
 // refusal is the message.
@@ -79,8 +120,7 @@ void describe(CLI::App& app, Options& o, std::optional<int>& block) {
                               "flags and parameters, then exit");
     info->excludes(demo);
     addText(app, "--plugin", o.plugin, "plug-in",
-            "VST 2.4 plug-in library to load (default: the SlopeCrush module beside this "
-            "program)")
+            "VST 2.4 plug-in library to load (default: " + defaultPlugin() + ")")
         ->type_name("PATH");
 
     auto* gain = addParsed(app, "--gain", o.gain, parameters::parseUnit,
@@ -126,14 +166,18 @@ void describe(CLI::App& app, Options& o, std::optional<int>& block) {
     app.add_flag("-q,--quiet", o.quiet, "No progress bar and no summary; errors and warnings only");
     app.set_version_flag("--version",
                          std::string(standardstreams::kProgram) + " " SLOPECRUSH_VERSION);
-    std::string footer = kUsage;
     const std::string reference = std::to_string(static_cast<int>(deltamod::kReferenceRate));
-    footer += "\nSlopeCrush counts its sixteen rates (" + rateText(0) + " to " +
-              rateText(deltamod::kMaxRateIndex) + " Hz) against " + reference +
-              " Hz whatever the\nsample rate: they are exact at " + reference +
-              " Hz, and at a sample rate fs each runs at rate x fs/" + reference +
-              ".\nThe summary names the rate in effect.\n";
-    app.footer(footer + kExamples);
+    std::string introduction = kUsage;
+    introduction += kForms + defaultPlugin() + ".\n";
+    introduction += kOutputs;
+    introduction += "\nSlopeCrush counts its sixteen rates (" + rateText(0) + " to " +
+                    rateText(deltamod::kMaxRateIndex) + " Hz) against " + reference +
+                    " Hz whatever the\nsample rate: they are exact at " + reference +
+                    " Hz, and at a sample rate fs each runs at rate x fs/" + reference +
+                    ".\nThe summary names the rate in effect.\n";
+    introduction += kConflicts;
+    app.formatter(std::make_shared<HelpFormatter>(introduction));
+    app.footer(std::string(kExitStatus) + kExamples);
 }
 
 } // namespace

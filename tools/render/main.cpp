@@ -1,5 +1,6 @@
 // slopecrush-render: renders audio files, or a built-in demo, through a VST 2.4 plug-in (by
-// default the SlopeCrush module beside this program), and describes the plug-in with --info.
+// default the SlopeCrush module beside this program or installed with it), and describes the
+// plug-in with --info.
 
 #include "commandline.h"
 #include "demo.h"
@@ -29,14 +30,22 @@ namespace {
 
 constexpr const char* kDemoOutput = "slopecrush-demo.wav";
 
-// The module this program was built beside.
+// The module built beside this program (the build folder's layout), else the one installed with
+// it: SLOPECRUSH_INSTALLED_MODULE is relative to the folder the program is installed in.
 std::string defaultPluginPath() {
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error)
         throw Failure(ExitCode::Plugin,
                       "cannot find the folder of this program; name the plug-in with --plugin");
-    return (self.parent_path() / SLOPECRUSH_MODULE_FILE_NAME).string();
+    const auto beside = self.parent_path() / SLOPECRUSH_MODULE_FILE_NAME;
+    if (std::filesystem::exists(beside, error)) return beside.string();
+    // /proc/self/exe has no symbolic links left in it, so ".." can go lexically.
+    const auto installed = (self.parent_path() / SLOPECRUSH_INSTALLED_MODULE).lexically_normal();
+    if (std::filesystem::exists(installed, error)) return installed.string();
+    throw Failure(ExitCode::Plugin, "found no plug-in beside this program (" + beside.string() +
+                                        ") nor installed with it (" + installed.string() +
+                                        "); name one with --plugin");
 }
 
 std::string pluginPath(const Options& o) { return o.plugin ? *o.plugin : defaultPluginPath(); }
