@@ -19,10 +19,12 @@ const char kSilence[] = "-oo"; // the display of gain 0
 // The number of a value as the VST edition's display shows it, without the unit.
 void displayNumber(std::uint32_t id, double value, char (&number)[kTextSize]) {
     if (id == kInGainId)
-        decibelText(converterGain(value) * deltamod::kGainScale, number, kNumberLength);
+        decibelText(deltamod::gainForDecibelControl(value) * deltamod::kGainScale, number,
+                    kNumberLength);
     else
-        floatText(deltamod::kRatesHz[static_cast<std::size_t>(converterRateIndex(value))], number,
-                  kNumberLength);
+        floatText(
+            deltamod::kRatesHz[static_cast<std::size_t>(deltamod::rateIndexForPlainPitch(value))],
+            number, kNumberLength);
 }
 
 bool isSpace(char c) { return c == ' ' || c == '\t'; }
@@ -126,12 +128,6 @@ double clamped(std::uint32_t id, double value) {
     const double max = id == kInGainId ? kInGainMax : kPitchMax;
     if (!(value > min)) return min; // NaN included
     return value < max ? value : max;
-}
-
-float converterGain(double inGainDb) { return deltamod::gainForDecibelControl(inGainDb); }
-
-int converterRateIndex(double pitch) {
-    return static_cast<int>(clamped(kPitchId, pitch)); // truncated; exact inside the range
 }
 
 bool valueToText(std::uint32_t id, double value, char* text, std::uint32_t capacity) {

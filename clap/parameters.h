@@ -32,10 +32,6 @@ bool describe(std::uint32_t index, clap_param_info* info);
 // A value as the parameter keeps it: clamped into the range, NaN the lowest value.
 double clamped(std::uint32_t id, double value);
 
-// What the converter takes for a value of either parameter (any value; it is clamped first).
-float converterGain(double inGainDb);
-int converterRateIndex(double pitch);
-
 // The text for a value, as the VST edition's display shows it plus the unit ("8363.419 Hz",
 // "0.000000 dB", "-oo dB"). Writes at most capacity bytes, always zero-terminated when capacity
 // is not 0; false when the parameter is unknown or the whole text did not fit.

@@ -88,10 +88,10 @@ void Effect::setValue(std::uint32_t id, double value) {
     const double kept = clapparam::clamped(id, value);
     if (id == clapparam::kInGainId) {
         inGainDb.store(kept, std::memory_order_relaxed);
-        converter.setGain(clapparam::converterGain(kept));
+        converter.setGain(deltamod::gainForDecibelControl(kept));
     } else {
         pitch.store(kept, std::memory_order_relaxed);
-        converter.setRateIndex(clapparam::converterRateIndex(kept));
+        converter.setRateIndex(deltamod::rateIndexForPlainPitch(kept));
     }
 }
 

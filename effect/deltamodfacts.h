@@ -48,6 +48,15 @@ constexpr int rateIndexFor(float pitch) {
     return static_cast<int>(scaled); // exact and defined within the range
 }
 
+// The rate index a plain "Pitch" value selects, where an edition's host sees the index itself
+// (0..15): truncated towards zero. NaN and values below 0 select the lowest rate, 15 and above the
+// highest, so no value leads outside the table.
+constexpr int rateIndexForPlainPitch(double value) {
+    if (!(value > 0.0)) return 0;
+    if (value >= kMaxRateIndex) return kMaxRateIndex;
+    return static_cast<int>(value);
+}
+
 // A "Pitch" value that selects rate index i (0..15): the middle of the index's interval, safe from
 // rounding either way, also for a plug-in that multiplies in single precision. Index 15 is reached
 // only at 1.0.

@@ -20,15 +20,6 @@ enum Port : std::uint32_t { kInLeft, kInRight, kOutLeft, kOutRight, kGain, kPitc
 
 constexpr float kDefaultGainDb = 0.0f; // the gain port's default: unity
 
-// The rate index a pitch port value selects: the value truncated towards zero, as the VST edition
-// truncates its value x 15. NaN and values below 0 select the lowest rate, values from 15 up the
-// highest, so no value leads outside the rate table.
-int rateIndexForPitchPort(float value) {
-    if (!(value > 0.0f)) return 0;
-    if (value >= static_cast<float>(deltamod::kMaxRateIndex)) return deltamod::kMaxRateIndex;
-    return static_cast<int>(value);
-}
-
 // Compared by their bits, a NaN that stays on a port counts as unchanged.
 std::uint32_t bitsOf(float value) {
     std::uint32_t bits = 0;
@@ -92,7 +83,7 @@ private:
                 converter.setGain(deltamod::gainForDecibelControl(db));
             }
         }
-        if (pitchPort) converter.setRateIndex(rateIndexForPitchPort(*pitchPort));
+        if (pitchPort) converter.setRateIndex(deltamod::rateIndexForPlainPitch(*pitchPort));
     }
 
     DeltaModConverter converter;
