@@ -1,10 +1,14 @@
 #include "deltamodconverter.h"
 
+#include "converterarithmetic.h"
+#include "stepphase.h"
+
 #include <array>
 
 namespace {
 
 using deltamod::kNumRates;
+using deltamod::quantise;
 
 constexpr double kStepSize = 0.03125; // 1/32: the level of one counter step
 // The counter's range. It starts at 0, moves up only while below the quantised target, which is
@@ -27,7 +31,6 @@ constexpr std::array<double, kNumCounts> kLevels = levelTable();
 // The mix x 0.5 x gain x 4 is the target, and the target x 32 the quantiser's input; folded
 // into one factor, see quantise.
 constexpr double kMixToQuantiser = 0.5 * deltamod::kGainScale * 32.0;
-constexpr double kQuantiserLimit = 32.0; // the target's clamp at +-1, times 32
 
 constexpr bool ratesSuitTheStepPhase() {
     for (float rate : deltamod::kRatesHz)
@@ -45,16 +48,6 @@ constexpr std::array<PhaseIncrement, kNumRates> phaseIncrements() {
     return increments;
 }
 constexpr std::array<PhaseIncrement, kNumRates> kPhaseIncrements = phaseIncrements();
-
-// The quantiser: the target clamped (above 1.0 to 1.0, then below -1.0 or NaN to -1.0), times 32,
-// truncated. It takes the target already scaled by 32: a power of two scales exactly and keeps
-// the order, so clamping at +-32 afterwards is the same. min and max are the two instructions
-// whose rules for NaN are exactly these, so no branch depends on the signal.
-inline int quantise(double scaledTarget) {
-    const __m128d upper = _mm_min_sd(_mm_set_sd(kQuantiserLimit), _mm_set_sd(scaledTarget));
-    const __m128d both = _mm_max_sd(upper, _mm_set_sd(-kQuantiserLimit)); // NaN ends here
-    return _mm_cvttsd_si32(both);
-}
 
 } // namespace
 

@@ -7,7 +7,6 @@
 #pragma once
 
 #include "deltamodfacts.h"
-#include "stepphase.h"
 
 #include <atomic>
 #include <cstdint>

@@ -14,12 +14,9 @@
 // reference does. Only the rounding to float rounds, as the stored phase is rounded.
 #pragma once
 
-#include <cstdint>
+#include "converterarithmetic.h"
 
-#if !defined(__SSE2__)
-#error "the converter is written for SSE2, which its exact double arithmetic needs on x86 anyway"
-#endif
-#include <emmintrin.h>
+#include <cstdint>
 
 // What the phase needs of one conversion rate, worked out once.
 struct PhaseIncrement {
@@ -37,15 +34,16 @@ struct PhaseIncrement {
 // The phase for the length of one block, kept in a register.
 class StepPhase {
 public:
-    explicit StepPhase(float phase) : phase(_mm_set_ss(phase)) {}
-
-    float value() const { return _mm_cvtss_f32(phase); }
-
     // One frame: moves the phase on and answers all ones if a step happens in it, else zero.
     // Both outcomes are worked out and a mask picks one, so nothing branches, and the comparison
     // uses the phase before the addition, so it runs beside it: from one frame's phase to the
     // next there are only a widening, an addition, the pick and the rounding to float, a shorter
     // chain than the smoother's.
+#if defined(SLOPECRUSH_CONVERTER_SSE2)
+    explicit StepPhase(float phase) : phase(_mm_set_ss(phase)) {}
+
+    float value() const { return _mm_cvtss_f32(phase); }
+
     std::int32_t advance(const PhaseIncrement& increment) {
         const __m128d before = _mm_cvtss_sd(_mm_setzero_pd(), phase);
         const __m128d sum = _mm_add_sd(before, _mm_load_sd(&increment.rate));
@@ -58,4 +56,20 @@ public:
 
 private:
     __m128 phase;
+#else
+    explicit StepPhase(float phase) : phase(phase) {}
+
+    float value() const { return phase; }
+
+    // Picking the addend instead of the sum adds the same two doubles, so the bits are the same.
+    std::int32_t advance(const PhaseIncrement& increment) {
+        const double before = phase;
+        const bool reached = increment.threshold <= before;
+        phase = static_cast<float>(before + (reached ? increment.wrapped : increment.rate));
+        return -static_cast<std::int32_t>(reached);
+    }
+
+private:
+    float phase;
+#endif
 };
