@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest libbenchmark-dev
   libsndfile1-dev libcli11-dev
   lv2-dev liblilv-dev lilv-utils
-  gcc-multilib g++-multilib qemu-user
+  g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user liblilv-dev:arm64
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386
   valgrind gnuplot-nox sox
   help2man lintian dpkg-dev file man-db unzip
@@ -16,12 +16,15 @@ packages=(
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 
-# 32-bit wine comes from the i386 architecture, which apt only offers once dpkg knows it. Added
-# only when absent (wine32:i386 is then missing too, so the package lists get refreshed below).
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  echo "enabling the i386 architecture for wine32"
-  "${as_root[@]}" dpkg --add-architecture i386
-fi
+# 32-bit wine comes from the i386 architecture, and the lilv the arm64 LV2 tests link from arm64,
+# which apt only offers once dpkg knows them. Added only when absent (their packages are then
+# missing too, so the package lists get refreshed below).
+for arch in i386 arm64; do
+  if ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+    echo "enabling the $arch architecture"
+    "${as_root[@]}" dpkg --add-architecture "$arch"
+  fi
+done
 
 missing=()
 for p in "${packages[@]}"; do
