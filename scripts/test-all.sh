@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 jobs=("$@")
-[ ${#jobs[@]} -gt 0 ] || jobs=(format default debug tsan linux32 win32 win64 package memcheck fuzz)
+[ ${#jobs[@]} -gt 0 ] || jobs=(format default debug tsan linux32 linux-arm64 win32 win64 package memcheck fuzz)
 
 for job in "${jobs[@]}"; do
   echo "=== ${job}"
