@@ -12,7 +12,8 @@
 #define SLOPECRUSH_CONVERTER_SSE2 1
 #include <emmintrin.h>
 #elif FLT_EVAL_METHOD != 0
-#error "the converter needs double arithmetic without excess precision (on 32-bit x86: -msse2 -mfpmath=sse)"
+// 32-bit x86 gets there with -msse2 -mfpmath=sse.
+#error "the converter needs double arithmetic without excess precision"
 #endif
 
 namespace deltamod {
