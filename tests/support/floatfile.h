@@ -1,4 +1,4 @@
-// Raw sample files: 32-bit little-endian floats, as the golden vectors in tests/effect/data are
+// Raw sample files: 32-bit little-endian floats, as the golden vectors in tests/golden are
 // stored (stereo inputs interleaved).
 #pragma once
 
