@@ -65,8 +65,11 @@ constexpr float pitchForRateIndex(int index) {
     return static_cast<float>(((index > 0 ? index : 0) + 0.5) / kMaxRateIndex);
 }
 
-// The index of the rate nearest to hz (the lower one on a tie).
+// The index of the rate nearest to hz (the lower one on a tie). At or beyond either end of the
+// table it is that end: there the distances are too large for double to tell them apart.
 inline int nearestRateIndex(double hz) {
+    if (!(hz > kRatesHz.front())) return 0;
+    if (hz >= kRatesHz.back()) return kMaxRateIndex;
     int nearest = 0;
     for (int i = 1; i < kNumRates; ++i)
         if (std::fabs(kRatesHz[i] - hz) < std::fabs(kRatesHz[nearest] - hz)) nearest = i;
