@@ -1,0 +1,64 @@
+// Opening a sound file as the effect will hear it: decoded by the browser at the file's own
+// sample rate (a context decodes at its own rate, so the rate is read from the file's header
+// first), and at most two channels.
+
+// The sample rate a file's header names (WAV/RF64, FLAC, Ogg Vorbis or Opus, MP3), or null.
+export function sampleRateOf(bytes) {
+  const data = new DataView(bytes);
+  const text = (at, length) =>
+    at + length <= data.byteLength
+      ? String.fromCharCode(...new Uint8Array(bytes, at, length))
+      : '';
+  let start = 0;
+  // An ID3v2 tag (before MP3 or FLAC): ten bytes, a syncsafe size, and a footer when flagged.
+  if (text(0, 3) === 'ID3' && data.byteLength >= 10) {
+    const size = [6, 7, 8, 9].reduce((sum, i) => (sum << 7) | (data.getUint8(i) & 0x7f), 0);
+    start = 10 + size + (data.getUint8(5) & 0x10 ? 10 : 0);
+  }
+  if (['RIFF', 'RF64', 'BW64'].includes(text(0, 4)) && text(8, 4) === 'WAVE') {
+    for (let at = 12; at + 8 <= data.byteLength; at += 8 + data.getUint32(at + 4, true) + (data.getUint32(at + 4, true) & 1)) {
+      if (text(at, 4) === 'fmt ' && at + 16 <= data.byteLength) return data.getUint32(at + 12, true);
+    }
+    return null;
+  }
+  if (text(start, 4) === 'fLaC' && start + 21 <= data.byteLength) {
+    const at = start + 18; // STREAMINFO: the rate is 20 bits after 10 bytes of sizes
+    return (data.getUint8(at) << 12) | (data.getUint8(at + 1) << 4) | (data.getUint8(at + 2) >> 4);
+  }
+  if (text(0, 4) === 'OggS' && data.byteLength > 27) {
+    const payload = 27 + data.getUint8(26);
+    if (text(payload, 7) === '\x01vorbis' && payload + 16 <= data.byteLength)
+      return data.getUint32(payload + 12, true);
+    if (text(payload, 8) === 'OpusHead') return 48000; // Opus always decodes at 48 kHz
+    return null;
+  }
+  // MPEG audio: the first frame header within the first few kilobytes.
+  const mpegRates = { 3: [44100, 48000, 32000], 2: [22050, 24000, 16000], 0: [11025, 12000, 8000] };
+  for (let at = start; at + 4 <= Math.min(data.byteLength, start + 8192); ++at) {
+    const [b0, b1, b2] = [data.getUint8(at), data.getUint8(at + 1), data.getUint8(at + 2)];
+    const version = (b1 >> 3) & 3;
+    const rateIndex = (b2 >> 2) & 3;
+    const valid = b0 === 0xff && (b1 & 0xe0) === 0xe0 && version !== 1 && ((b1 >> 1) & 3) !== 0;
+    if (valid && rateIndex !== 3 && b2 >> 4 !== 15) return mpegRates[version][rateIndex];
+  }
+  return null;
+}
+
+// Decodes a file's bytes: a promise of { buffer, sourceChannels, rateKnown }, where buffer is an
+// AudioBuffer of the first one or two channels at the file's own rate (44100 Hz where the header
+// names none this page reads). Rejects when the browser cannot decode the file.
+export async function decodeAudioFile(bytes) {
+  const named = sampleRateOf(bytes);
+  const rateKnown = named !== null && named >= 3000 && named <= 768000;
+  const context = new OfflineAudioContext(1, 1, rateKnown ? named : 44100);
+  const decoded = await context.decodeAudioData(bytes);
+  if (decoded.length === 0) throw new Error('the file holds no sound');
+  const channels = Math.min(decoded.numberOfChannels, 2);
+  const buffer = new AudioBuffer({
+    numberOfChannels: channels,
+    length: decoded.length,
+    sampleRate: decoded.sampleRate,
+  });
+  for (let c = 0; c < channels; ++c) buffer.copyToChannel(decoded.getChannelData(c), c);
+  return { buffer, sourceChannels: decoded.numberOfChannels, rateKnown };
+}
