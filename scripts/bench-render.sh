@@ -10,7 +10,7 @@ bin=${1:-build/default/bin}
 runs=${RUNS:-9}
 render="$bin/slopecrush-render"
 [ -x "$render" ] || { echo "no $render; build it first (cmake --workflow --preset default)" >&2; exit 1; }
-command -v sox >/dev/null || { echo "sox is missing; run scripts/install-deps.sh" >&2; exit 1; }
+command -v sox >/dev/null || { echo "sox is missing; run scripts/install-deps.sh --all" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

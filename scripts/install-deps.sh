@@ -1,17 +1,38 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages every build and test of this project needs. Run it as root or
-# as a user with sudo. Packages already present are left alone, so a second run costs nothing.
+# Installs the Debian 12 packages this project's builds and tests need. Run it as root or as a user
+# with sudo. Packages already present are left alone, so a second run costs nothing.
+#   scripts/install-deps.sh         what the default preset and the demo need: quick
+#   scripts/install-deps.sh --all   everything scripts/test-all.sh runs: every preset (cross
+#                                   compilers, wine, qemu, emscripten, chromium), the sanitizers,
+#                                   valgrind, the fuzzer, the formatter and the packages' checks
 set -euo pipefail
 
+all=false
+case "${1:-}" in
+  "") ;;
+  --all) all=true ;;
+  *) echo "usage: $0 [--all]" >&2; exit 2 ;;
+esac
+
 packages=(
-  cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest libbenchmark-dev
-  libsndfile1-dev libcli11-dev
+  cmake ninja-build g++ pkg-config googletest libbenchmark-dev
+  libsndfile1-dev libcli11-dev help2man
   lv2-dev liblilv-dev lilv-utils
-  g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user liblilv-dev:arm64
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386
-  valgrind gnuplot-nox sox
-  help2man lintian dpkg-dev file man-db unzip
 )
+if $all; then
+  packages+=(
+    clang clang-format libclang-rt-14-dev
+    g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user liblilv-dev:arm64
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386
+    emscripten chromium
+    valgrind gnuplot-nox sox
+    lintian dpkg-dev file man-db unzip
+  )
+  # node and npm may come from elsewhere than Debian (whose npm conflicts with other builds of
+  # node), so their packages are asked for only when the commands are missing.
+  command -v node >/dev/null || packages+=(nodejs)
+  command -v npm >/dev/null || packages+=(npm)
+fi
 
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
@@ -19,12 +40,14 @@ as_root=()
 # 32-bit wine comes from the i386 architecture, and the lilv the arm64 LV2 tests link from arm64,
 # which apt only offers once dpkg knows them. Added only when absent (their packages are then
 # missing too, so the package lists get refreshed below).
-for arch in i386 arm64; do
-  if ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
-    echo "enabling the $arch architecture"
-    "${as_root[@]}" dpkg --add-architecture "$arch"
-  fi
-done
+if $all; then
+  for arch in i386 arm64; do
+    if ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+      echo "enabling the $arch architecture"
+      "${as_root[@]}" dpkg --add-architecture "$arch"
+    fi
+  done
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,7 +2,7 @@
 # Draws the built-in demo before and after the effect, and a few milliseconds of both zoomed in
 # to show the converter's stair-steps, into docs/demo-waveforms.png (the README's picture).
 # Needs a built slopecrush-render (cmake --workflow --preset default) and gnuplot
-# (scripts/install-deps.sh installs it). Arguments go to the render; without any, the picture
+# (scripts/install-deps.sh --all installs it). Arguments go to the render; without any, the picture
 # uses rate index 2 (5264.04 Hz), where the steps are wide enough to see.
 #   scripts/plot-demo.sh [render options...]
 set -euo pipefail
