@@ -1,33 +1,38 @@
-// A WAV file of 32-bit float samples, with the header slopecrush-render writes for
-// `--format float`: RIFF, a format chunk of 18 bytes (IEEE float), a fact chunk with the frame
-// count, then the interleaved samples. Little-endian throughout, so the bits are the samples'.
+// A WAV file of 32-bit float samples with the header slopecrush-render writes for
+// `--format float`, byte for byte: RIFF, a 16-byte format chunk (IEEE float), a fact chunk with
+// the frame count, a PAD chunk of 24 zero bytes (where its RF64 header would go), then the
+// interleaved samples. Little-endian throughout, so the bits are the samples'.
 
-const kHeaderBytes = 58;
+const kHeaderBytes = 88;
+const kPadBytes = 24;
 
-// A Blob of the WAV file holding channels (equal-length Float32Arrays) at sampleRate.
+// A Blob of the WAV file holding channels (equal-length Float32Arrays) at sampleRate. Throws
+// when the samples are too many for a WAV header to count.
 export function encodeFloatWav(channels, sampleRate) {
   const frames = channels[0].length;
   const count = channels.length;
   const dataBytes = frames * count * 4;
+  if (kHeaderBytes - 8 + dataBytes > 0xffffffff) throw new RangeError('too long for a WAV file');
   const header = new DataView(new ArrayBuffer(kHeaderBytes));
   const tag = (at, text) => [...text].forEach((c, i) => header.setUint8(at + i, c.charCodeAt(0)));
   tag(0, 'RIFF');
   header.setUint32(4, kHeaderBytes - 8 + dataBytes, true);
   tag(8, 'WAVE');
   tag(12, 'fmt ');
-  header.setUint32(16, 18, true);
+  header.setUint32(16, 16, true);
   header.setUint16(20, 3, true); // IEEE float
   header.setUint16(22, count, true);
   header.setUint32(24, sampleRate, true);
   header.setUint32(28, sampleRate * count * 4, true); // bytes per second
   header.setUint16(32, count * 4, true); // bytes per frame
   header.setUint16(34, 32, true); // bits per sample
-  header.setUint16(36, 0, true); // no extension
-  tag(38, 'fact');
-  header.setUint32(42, 4, true);
-  header.setUint32(46, frames, true);
-  tag(50, 'data');
-  header.setUint32(54, dataBytes, true);
+  tag(36, 'fact');
+  header.setUint32(40, 4, true);
+  header.setUint32(44, frames, true);
+  tag(48, 'PAD ');
+  header.setUint32(52, kPadBytes, true); // its bytes stay zero
+  tag(56 + kPadBytes, 'data');
+  header.setUint32(60 + kPadBytes, dataBytes, true);
 
   // Moved as 32-bit words, so every bit pattern stays (a float's NaN payload could change on
   // the way through a number); Web Audio runs on little-endian machines, as WAV is.
