@@ -1,6 +1,7 @@
-// Opening a sound file as the effect will hear it: decoded by the browser at the file's own
-// sample rate (a context decodes at its own rate, so the rate is read from the file's header
-// first), and at most two channels.
+// Opening a sound file as the effect will hear it: at most two channels at the file's own sample
+// rate. WAV files are read as the renderer reads them (wavreader.js); other files are decoded by
+// the browser, at the rate their header names (a context decodes at its own rate).
+import { readWav } from './wavreader.js';
 
 // The sample rate a file's header names (WAV/RF64, FLAC, Ogg Vorbis or Opus, MP3), or null.
 export function sampleRateOf(bytes) {
@@ -48,6 +49,14 @@ export function sampleRateOf(bytes) {
 // AudioBuffer of the first one or two channels at the file's own rate (44100 Hz where the header
 // names none this page reads). Rejects when the browser cannot decode the file.
 export async function decodeAudioFile(bytes) {
+  const wav = readWav(bytes);
+  if (wav) {
+    const { channels, sampleRate, sourceChannels } = wav;
+    if (channels[0].length === 0) throw new Error('the file holds no sound');
+    const buffer = new AudioBuffer({ numberOfChannels: channels.length, length: channels[0].length, sampleRate });
+    channels.forEach((samples, c) => buffer.copyToChannel(samples, c));
+    return { buffer, sourceChannels, rateKnown: true };
+  }
   const named = sampleRateOf(bytes);
   const rateKnown = named !== null && named >= 3000 && named <= 768000;
   const context = new OfflineAudioContext(1, 1, rateKnown ? named : 44100);

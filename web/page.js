@@ -4,7 +4,7 @@ import { createSlopeCrushNode, loadSlopeCrushTexts } from './slopecrush.js';
 import { decodeAudioFile } from './audiofile.js';
 import { makeDemo } from './demo.js';
 import { drawWaveforms } from './waveform.js';
-import { encodeFloatWav } from './wavfile.js';
+import { encodeFloatWav } from './wavwriter.js';
 
 const $ = (id) => document.getElementById(id);
 const ui = {

@@ -8,7 +8,7 @@ import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { extname, join, normalize } from 'node:path';
 import { after, before, test } from 'node:test';
-import { encodeFloatWav } from '../../web/wavfile.js';
+import { encodeFloatWav } from '../../web/wavwriter.js';
 import { firstDifference, goldenDir, newConverter, readCase, readCases, render, siteDir } from './wasmconverter.mjs';
 
 const puppeteer = createRequire(`${process.env.SLOPECRUSH_NODE_MODULES}/`)('puppeteer-core');
