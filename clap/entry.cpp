@@ -1,6 +1,7 @@
 // The module's only export, clap_entry, and the factory that holds its one plug-in.
 
 #include "clap.h"
+#include "identity.h"
 #include "plugin.h"
 
 #include <atomic>
@@ -14,19 +15,19 @@
 
 namespace {
 
-// Chosen once: hosts store it in their documents, so it never changes.
-const char kPluginId[] = "com.tervik.slopecrush";
+// Hosts store the id in their documents, so it never changes.
+const char* const kPluginId = deltamod::kClapId;
 const char* const kFeatures[] = {"audio-effect", "distortion", "stereo", nullptr};
 
 const clap_plugin_descriptor kDescriptor = {
     CLAP_VERSION_1_2,
     kPluginId,
-    "SlopeCrush",
-    "Tervik",
+    deltamod::kEffectName,
+    deltamod::kVendor,
     "",
     "",
     "",
-    SLOPECRUSH_VERSION,
+    deltamod::kVersion,
     "Lo-fi crunch: stereo folded to mono through a 1-bit delta-modulation channel",
     kFeatures,
 };

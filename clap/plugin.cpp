@@ -1,9 +1,9 @@
 #include "plugin.h"
 
 #include "deltamodconverter.h"
+#include "numbertext.h"
 #include "parameters.h"
 #include "stateformat.h"
-#include "valuetext.h"
 
 #include <algorithm>
 #include <atomic>
@@ -16,8 +16,6 @@ namespace {
 
 constexpr std::uint32_t kMainPortId = 0; // on either side; the two form an in-place pair
 constexpr std::uint32_t kChannels = 2;
-// The converter counts frames in a signed 32-bit integer; longer calls run in pieces.
-constexpr std::uint32_t kLongestStretch = 0x7FFFFFFF;
 
 class Effect {
 public:
@@ -104,12 +102,7 @@ void Effect::applyAll(const clap_input_events* events) {
 
 void Effect::run(float* const (&in)[kChannels], float* const (&out)[kChannels], std::uint32_t from,
                  std::uint32_t to) {
-    while (from < to) {
-        const std::uint32_t frames = std::min(to - from, kLongestStretch);
-        converter.process(in[0] + from, in[1] + from, out[0] + from, out[1] + from,
-                          static_cast<std::int32_t>(frames));
-        from += frames;
-    }
+    converter.process(in[0] + from, in[1] + from, out[0] + from, out[1] + from, to - from);
 }
 
 std::int32_t Effect::process(const clap_process& call) {

@@ -3,8 +3,8 @@
 //
 //   bytes 0..3    magic "SlCr"
 //   bytes 4..7    format version, unsigned 32-bit little-endian: 1
-//   bytes 8..15   "InGain" in dB, IEEE 754 binary64 little-endian
-//   bytes 16..23  "Pitch", IEEE 754 binary64 little-endian
+//   bytes 8..15   InGain in dB, IEEE 754 binary64 little-endian
+//   bytes 16..23  Pitch, IEEE 754 binary64 little-endian
 //
 // Exactly 24 bytes. Reading accepts only that: both values finite and inside their ranges.
 //

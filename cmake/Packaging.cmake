@@ -3,7 +3,7 @@
 # scripts/package.sh makes them all; the framework kit (its own component, installed only on
 # request) is in none of them.
 
-set(SLOPECRUSH_PACKAGE_CONTACT "Tervik <slopecrush@tervik.example>" CACHE STRING
+set(SLOPECRUSH_PACKAGE_CONTACT "${SLOPECRUSH_VENDOR} <slopecrush@tervik.example>" CACHE STRING
     "Maintainer of the Debian package, as Name <address>")
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
@@ -45,7 +45,7 @@ if(NOT WIN32)
 endif()
 
 set(CPACK_PACKAGE_NAME slopecrush)
-set(CPACK_PACKAGE_VENDOR Tervik)
+set(CPACK_PACKAGE_VENDOR "${SLOPECRUSH_VENDOR}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "lo-fi 1-bit delta-modulation audio effect (VST, LV2, CLAP)")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)

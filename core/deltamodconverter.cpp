@@ -66,8 +66,7 @@ void DeltaModConverter::reset() {
 }
 
 void DeltaModConverter::process(const float* in0, const float* in1, float* out0, float* out1,
-                                std::int32_t frames) {
-    if (frames <= 0) return;
+                                std::size_t frames) {
     // The state lives in locals for the block. The outputs may point anywhere, this object
     // included, so state kept in members would be stored and reloaded round every output store,
     // and that round trip would lengthen the smoother's chain, which sets the pace.
@@ -77,7 +76,7 @@ void DeltaModConverter::process(const float* in0, const float* in1, float* out0,
     float y = smoothedOutput;
     constexpr double coefficient = deltamod::kSmoothing;
 
-    for (std::int32_t i = 0; i < frames; ++i) {
+    for (std::size_t i = 0; i < frames; ++i) {
         // Both inputs are read before either output is written: the buffers may be the same.
         const double x0 = in0[i];
         const double x1 = in1[i];

@@ -9,6 +9,7 @@
 #include "deltamodfacts.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 class DeltaModConverter {
@@ -29,9 +30,10 @@ public:
     void reset();
 
     // Audio thread; never blocks, allocates or locks. Reads frames samples from each input and
-    // writes the same value to both outputs; nothing happens when frames is 0 or negative. Both
-    // inputs of a frame are read before either output is written, so outputs may be the inputs.
-    void process(const float* in0, const float* in1, float* out0, float* out1, std::int32_t frames);
+    // writes the same value to both outputs; any length a buffer can have, nothing when it is 0.
+    // Both inputs of a frame are read before either output is written, so outputs may be the
+    // inputs.
+    void process(const float* in0, const float* in1, float* out0, float* out1, std::size_t frames);
 
 private:
     std::int16_t counter = 0; // one step is 1/32 of full scale

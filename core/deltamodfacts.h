@@ -8,9 +8,6 @@
 
 namespace deltamod {
 
-// The four characters hosts identify the effect by (its VST unique ID).
-constexpr char kUniqueId[5] = "Zbrk";
-
 constexpr int kNumRates = 16;
 constexpr int kMaxRateIndex = kNumRates - 1;
 // The conversion rates in Hz, lowest first.

@@ -24,6 +24,9 @@ constexpr VstInt32 kMaxSpeakers =
 static_assert(kHeaderBytes + kSpeakerBytes * kMaxSpeakers <= UINT32_MAX &&
                   kHeaderBytes + kSpeakerBytes * (kMaxSpeakers + 1) > UINT32_MAX,
               "kMaxSpeakers is the last count whose block fits in 32 bits");
+// Hosts declare the record with room for eight speakers and copy or read all eight, whatever
+// numChannels says, so a block never holds fewer.
+constexpr VstInt32 kDeclaredSpeakers = 8;
 
 } // namespace
 
@@ -37,7 +40,8 @@ bool AudioEffectX::allocateArrangement(VstSpeakerArrangement** arrangement, VstI
     // than one smaller than its numChannels claims.
     if (nbChannels < 0 || nbChannels > kMaxSpeakers) return false;
 
-    void* block = std::calloc(1, speakerArrangementSize(static_cast<std::size_t>(nbChannels)));
+    const VstInt32 room = nbChannels > kDeclaredSpeakers ? nbChannels : kDeclaredSpeakers;
+    void* block = std::calloc(1, speakerArrangementSize(static_cast<std::size_t>(room)));
     if (block == nullptr) return false;
     *arrangement = static_cast<VstSpeakerArrangement*>(block);
     (*arrangement)->numChannels = nbChannels; // type stays 0

@@ -3,14 +3,13 @@
 // buffers; the sound is the converter's, the same as the VST edition's.
 
 #include "deltamodconverter.h"
-#include "deltamodfacts.h"
+#include "identity.h"
+#include "parametertable.h"
 
 #include <lv2/core/lv2.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <new>
 
 namespace {
@@ -18,7 +17,8 @@ namespace {
 // The port indices of ports.ttl.
 enum Port : std::uint32_t { kInLeft, kInRight, kOutLeft, kOutRight, kGain, kPitch };
 
-constexpr float kDefaultGainDb = 0.0f; // the gain port's default: unity
+constexpr auto kDefaultGainDb =
+    static_cast<float>(deltamod::kParameters[deltamod::kInGain].defaultValue);
 
 // Compared by their bits, a NaN that stays on a port counts as unchanged.
 std::uint32_t bitsOf(float value) {
@@ -62,14 +62,7 @@ public:
     void run(std::uint32_t frames) {
         readControls();
         if (!inLeft || !inRight || !outLeft || !outRight) return;
-        // The converter counts frames in a signed 32-bit number; a longer block goes in pieces.
-        constexpr std::uint32_t kMaxPiece = std::numeric_limits<std::int32_t>::max();
-        for (std::uint32_t done = 0; done < frames;) {
-            const std::uint32_t n = std::min(frames - done, kMaxPiece);
-            converter.process(inLeft + done, inRight + done, outLeft + done, outRight + done,
-                              static_cast<std::int32_t>(n));
-            done += n;
-        }
+        converter.process(inLeft, inRight, outLeft, outRight, frames);
     }
 
 private:
@@ -125,7 +118,7 @@ void cleanup(LV2_Handle instance) { delete self(instance); }
 const void* extensionData(const char* /*uri*/) { return nullptr; }
 
 const LV2_Descriptor kDescriptor = {
-    SLOPECRUSH_LV2_URI, instantiate, connectPort, activate, run, nullptr, cleanup, extensionData,
+    deltamod::kLv2Uri, instantiate, connectPort, activate, run, nullptr, cleanup, extensionData,
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "valuetext.h"
 
+#include <cstddef>
 #include <new>
 
 DeltaModEffect::DeltaModEffect(audioMasterCallback audioMaster)
@@ -17,7 +18,7 @@ DeltaModEffect::DeltaModEffect(audioMasterCallback audioMaster)
 void DeltaModEffect::setParameter(VstInt32 index, float value) {
     switch (index) {
     case kParamGain:
-        converter.setGain(value);
+        converter.setGain(value); // the normalised value is the converter's gain
         break;
     case kParamPitch:
         pitch.store(value, std::memory_order_relaxed);
@@ -41,7 +42,8 @@ float DeltaModEffect::getParameter(VstInt32 index) {
 
 void DeltaModEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
     if (sampleFrames <= 0) return;
-    converter.process(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames);
+    converter.process(inputs[0], inputs[1], outputs[0], outputs[1],
+                      static_cast<std::size_t>(sampleFrames));
 }
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {

@@ -1,22 +1,24 @@
 // DeltaModEffect: the converter as a 2-in, 2-out effect of this framework, with two parameters
-// ("InGain", "Pitch") and one program. It keeps the host's normalised values and the texts; the
+// (InGain, Pitch) and one program. It keeps the host's normalised values and the texts; the
 // sound is DeltaModConverter's.
 #pragma once
 
 #include "audioeffectx.h"
 #include "deltamodconverter.h"
+#include "identity.h"
+#include "parametertable.h"
 
 #include <atomic>
 
 class DeltaModEffect : public AudioEffectX {
 public:
     static constexpr VstInt32 kNumPrograms = 1;
-    static constexpr VstInt32 kNumParams = 2;
-    static constexpr VstInt32 kParamGain = 0;
-    static constexpr VstInt32 kParamPitch = 1;
+    static constexpr VstInt32 kNumParams = deltamod::kNumParameters;
+    static constexpr VstInt32 kParamGain = deltamod::kInGain;
+    static constexpr VstInt32 kParamPitch = deltamod::kPitch;
     static constexpr VstInt32 kUniqueID = fourCharCode(deltamod::kUniqueId);
     static constexpr int kProgramNameLength = 24;
-    static constexpr VstInt32 kVendorVersion = 1001;
+    static constexpr VstInt32 kVendorVersion = deltamod::kVendorVersion;
 
     explicit DeltaModEffect(audioMasterCallback audioMaster);
 
@@ -40,14 +42,14 @@ public:
     bool getEffectName(char* name) override;                        // 32
     bool getVendorString(char* text) override;                      // 64
     bool getProductString(char* text) override;                     // 64
-    VstInt32 getVendorVersion() override { return kVendorVersion; } // 1001
+    VstInt32 getVendorVersion() override { return kVendorVersion; } // the project's version
 
 protected:
     float fallbackValue = 1.0f; // getParameter's answer for unknown indices
     char programName[kProgramNameLength + 1] = {};
 
-    // "Pitch" as the host set it; the converter holds the rate index it selects, and "InGain"
+    // Pitch as the host set it; the converter holds the rate index it selects, and InGain
     // itself. Written from any host thread.
-    std::atomic<float> pitch{deltamod::kDefaultPitch};
+    std::atomic<float> pitch{deltamod::kParameters[deltamod::kPitch].normalisedDefault};
     DeltaModConverter converter;
 };

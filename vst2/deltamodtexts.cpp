@@ -12,31 +12,23 @@ constexpr VstInt32 kParameterTextLength = 8;
 constexpr VstInt32 kEffectNameLength = 32;
 constexpr VstInt32 kVendorTextLength = 64;
 
-static_assert(DeltaModEffect::kVendorVersion == SLOPECRUSH_VENDOR_VERSION,
-              "the effect's vendor version must be the project's version (CMakeLists.txt)");
-
-const char kEffectName[] = "SlopeCrush";
-const char kVendor[] = "Tervik";
-
 } // namespace
 
 void DeltaModEffect::getParameterName(VstInt32 index, char* text) {
-    if (index == kParamGain) copyText(text, "InGain", kParameterTextLength);
-    if (index == kParamPitch) copyText(text, "Pitch", kParameterTextLength);
+    if (deltamod::isParameter(index))
+        copyText(text, deltamod::kParameters[index].name, kParameterTextLength);
 }
 
 void DeltaModEffect::getParameterLabel(VstInt32 index, char* label) {
-    if (index == kParamGain) copyText(label, "dB", kParameterTextLength);
-    if (index == kParamPitch) copyText(label, "Hz", kParameterTextLength);
+    if (deltamod::isParameter(index))
+        copyText(label, deltamod::kParameters[index].unit, kParameterTextLength);
 }
 
+// What the converter plays, so the display shows the gain and the rate in use.
 void DeltaModEffect::getParameterDisplay(VstInt32 index, char* text) {
-    if (index == kParamGain)
-        dB2string(converter.gain() * deltamod::kGainScale, text, kParameterTextLength);
-    // The converter keeps the index inside the table, so the display shows the rate in use.
+    if (index == kParamGain) deltamod::gainDisplay(converter.gain(), text, kParameterTextLength);
     if (index == kParamPitch)
-        float2string(deltamod::kRatesHz[static_cast<size_t>(converter.rateIndex())], text,
-                     kParameterTextLength);
+        deltamod::rateDisplay(converter.rateIndex(), text, kParameterTextLength);
 }
 
 void DeltaModEffect::setProgramName(char* name) {
@@ -46,16 +38,16 @@ void DeltaModEffect::setProgramName(char* name) {
 void DeltaModEffect::getProgramName(char* name) { copyText(name, programName, kProgramNameLength); }
 
 bool DeltaModEffect::getEffectName(char* name) {
-    copyText(name, kEffectName, kEffectNameLength);
+    copyText(name, deltamod::kEffectName, kEffectNameLength);
     return true;
 }
 
 bool DeltaModEffect::getVendorString(char* text) {
-    copyText(text, kVendor, kVendorTextLength);
+    copyText(text, deltamod::kVendor, kVendorTextLength);
     return true;
 }
 
 bool DeltaModEffect::getProductString(char* text) {
-    copyText(text, kEffectName, kVendorTextLength);
+    copyText(text, deltamod::kProduct, kVendorTextLength);
     return true;
 }

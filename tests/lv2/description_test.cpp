@@ -44,8 +44,11 @@ TEST(Lv2Description, OneStablePluginThatHostsMayRunInPlaceInRealTime) {
         return text(lilv_world_get(bundle.world, lilv_plugin_get_uri(bundle.plugin),
                                    bundle.uri(property).get(), nullptr));
     };
-    EXPECT_EQ(get(LV2_CORE__minorVersion), std::to_string(SLOPECRUSH_VERSION_MINOR));
-    EXPECT_EQ(get(LV2_CORE__microVersion), std::to_string(SLOPECRUSH_VERSION_PATCH));
+    // Hosts take a zero minor version, or an odd minor or micro one, for a development release.
+    EXPECT_EQ(get(LV2_CORE__minorVersion), std::to_string(SLOPECRUSH_LV2_MINOR_VERSION));
+    EXPECT_EQ(get(LV2_CORE__microVersion), std::to_string(SLOPECRUSH_LV2_MICRO_VERSION));
+    EXPECT_TRUE(SLOPECRUSH_LV2_MINOR_VERSION > 0 && SLOPECRUSH_LV2_MINOR_VERSION % 2 == 0);
+    EXPECT_EQ(SLOPECRUSH_LV2_MICRO_VERSION % 2, 0);
 }
 
 TEST(Lv2Description, SixPortsWithTheEffectsRangesAndRates) {

@@ -1,13 +1,16 @@
 #include "commandline.h"
 
-#include "deltamodfacts.h"
 #include "failure.h"
+#include "identity.h"
+#include "numbertext.h"
 #include "parameters.h"
 #include "settings.h"
 #include "standardstreams.h"
 
 #include <CLI/CLI.hpp>
 
+#include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <utility>
@@ -123,31 +126,43 @@ void describe(CLI::App& app, Options& o, std::optional<int>& block) {
             "VST 2.4 plug-in library to load (default: " + defaultPlugin() + ")")
         ->type_name("PATH");
 
-    auto* gain = addParsed(app, "--gain", o.gain, parameters::parseUnit,
-                           "InGain, normalised 0..1: 0.25 is unity gain, 1 is +12.04 dB "
-                           "(plug-in default 0.25)")
-                     ->type_name("0..1");
+    const deltamod::Parameter& inGain = deltamod::kParameters[deltamod::kInGain];
+    const deltamod::Parameter& pitch = deltamod::kParameters[deltamod::kPitch];
+    char top[16];
+    std::snprintf(top, sizeof(top), "+%.2f", 20.0 * std::log10(deltamod::kGainScale));
+    auto* gain =
+        addParsed(app, "--gain", o.gain, parameters::parseUnit,
+                  std::string(inGain.name) +
+                      ", normalised 0..1: " + parameters::number(deltamod::gainForDecibels(0.0)) +
+                      " is unity gain, 1 is " + top + " " + inGain.unit + " (plug-in default " +
+                      parameters::number(inGain.normalisedDefault) + ")")
+            ->type_name("0..1");
     addParsed(app, "--gain-db", o.gain, parameters::parseGainDb,
-              "InGain in dB, as its display shows it: -inf..12.0412 dB (0 is unity; -inf or -oo "
-              "is silence)")
+              std::string(inGain.name) + " in " + inGain.unit + ", as its display shows it: " +
+                  parameters::gainDbRange() + " (0 is unity; -inf or " + kNoLevel + " is silence)")
         ->type_name("DB")
         ->excludes(gain);
     const std::string rates = rateScaling();
-    auto* pitch = addParsed(app, "--pitch", o.pitch, parameters::parseUnit,
-                            "Pitch, normalised 0..1: selects rate index trunc(value x 15) "
-                            "(plug-in default 0.95, index 14)")
-                      ->type_name("0..1");
+    auto* pitchOption =
+        addParsed(app, "--pitch", o.pitch, parameters::parseUnit,
+                  std::string(pitch.name) + ", normalised 0..1: selects rate index trunc(value x " +
+                      parameters::number(deltamod::kMaxRateIndex) + ") (plug-in default " +
+                      parameters::number(pitch.normalisedDefault) + ", index " +
+                      parameters::number(pitch.defaultValue) + ")")
+            ->type_name("0..1");
     auto* rateIndex =
         addParsed(app, "--rate-index", o.pitch, parameters::parseRateIndex,
-                  "Conversion rate by index 0..15: 0 is " + rateText(0) + " Hz, 7 is " +
-                      rateText(7) + " Hz, 15 is " + rateText(deltamod::kMaxRateIndex) +
-                      " Hz; the rates are " + rates)
-            ->type_name("0..15")
-            ->excludes(pitch);
+                  "Conversion rate by index " + parameters::rateIndexRange() + ": 0 is " +
+                      rateText(0) + " " + pitch.unit + ", 7 is " + rateText(7) + " " + pitch.unit +
+                      ", 15 is " + rateText(deltamod::kMaxRateIndex) + " " + pitch.unit +
+                      "; the rates are " + rates)
+            ->type_name(parameters::rateIndexRange())
+            ->excludes(pitchOption);
     addParsed(app, "--rate", o.pitch, parameters::parseRateHz,
-              "Conversion rate in Hz, 4181..33144: the nearest of the sixteen rates is used")
+              std::string("Conversion rate in ") + pitch.unit + ", " + parameters::rateHzRange() +
+                  ": the nearest of the sixteen rates is used")
         ->type_name("HZ")
-        ->excludes(pitch)
+        ->excludes(pitchOption)
         ->excludes(rateIndex);
 
     addParsed(app, "--block", block, parameters::parseBlockSize,
@@ -165,7 +180,7 @@ void describe(CLI::App& app, Options& o, std::optional<int>& block) {
     app.add_flag("-f,--force", o.force, "Replace OUTPUT if it exists");
     app.add_flag("-q,--quiet", o.quiet, "No progress bar and no summary; errors and warnings only");
     app.set_version_flag("--version",
-                         std::string(standardstreams::kProgram) + " " SLOPECRUSH_VERSION);
+                         std::string(standardstreams::kProgram) + " " + deltamod::kVersion);
     const std::string reference = std::to_string(static_cast<int>(deltamod::kReferenceRate));
     std::string introduction = kUsage;
     introduction += kForms + defaultPlugin() + ".\n";

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -50,7 +51,25 @@ template <typename T> Parsed<T> refuse(const std::string& text, const std::strin
     return Parsed<T>{std::nullopt, "'" + text + "' " + why};
 }
 
+const deltamod::Parameter& inGain = deltamod::kParameters[deltamod::kInGain];
+const deltamod::Parameter& pitch = deltamod::kParameters[deltamod::kPitch];
+
+// The table's range rounded outward to whole Hz, so the rates as displayed are accepted.
+double lowestRate() { return std::floor(deltamod::kRatesHz.front()); }
+double highestRate() { return std::ceil(deltamod::kRatesHz.back()); }
+
 } // namespace
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%g", value);
+    return text;
+}
+
+std::string topGainDb() { return number(inGain.maximum) + " " + inGain.unit; }
+std::string gainDbRange() { return "-inf.." + topGainDb(); }
+std::string rateIndexRange() { return number(pitch.minimum) + ".." + number(pitch.maximum); }
+std::string rateHzRange() { return number(lowestRate()) + ".." + number(highestRate()); }
 
 Parsed<float> parseUnit(const std::string& text) {
     const auto value = parseNumber(text);
@@ -62,26 +81,26 @@ Parsed<float> parseUnit(const std::string& text) {
 Parsed<float> parseGainDb(const std::string& text) {
     if (text == "-inf" || text == "-oo") return {0.0f, {}};
     const auto db = parseNumber(text);
-    if (!db) return refuse<float>(text, "is not a number; expected -inf..12.0412 dB");
-    if (*db > deltamod::kMaxGainDb)
-        return refuse<float>(text, "is above 12.0412 dB; expected -inf..12.0412 dB");
+    if (!db) return refuse<float>(text, "is not a number; expected " + gainDbRange());
+    if (*db > inGain.maximum)
+        return refuse<float>(text, "is above " + topGainDb() + "; expected " + gainDbRange());
     return {deltamod::gainForDecibels(*db), {}};
 }
 
 Parsed<float> parseRateIndex(const std::string& text) {
     const auto index = parseInteger(text);
-    if (!index) return refuse<float>(text, "is not a whole number; expected 0..15");
-    if (*index < 0 || *index >= deltamod::kNumRates) return refuse<float>(text, "is outside 0..15");
+    if (!index) return refuse<float>(text, "is not a whole number; expected " + rateIndexRange());
+    if (*index < pitch.minimum || *index > pitch.maximum)
+        return refuse<float>(text, "is outside " + rateIndexRange());
     return {deltamod::pitchForRateIndex(*index), {}};
 }
 
 Parsed<float> parseRateHz(const std::string& text) {
-    // The table's range rounded outward to whole Hz, so the rates as displayed are accepted.
-    const double lowest = std::floor(deltamod::kRatesHz.front());
-    const double highest = std::ceil(deltamod::kRatesHz.back());
     const auto hz = parseNumber(text);
-    if (!hz) return refuse<float>(text, "is not a number; expected 4181..33144 Hz");
-    if (*hz < lowest || *hz > highest) return refuse<float>(text, "is outside 4181..33144 Hz");
+    const std::string range = rateHzRange() + " " + pitch.unit;
+    if (!hz) return refuse<float>(text, "is not a number; expected " + range);
+    if (*hz < lowestRate() || *hz > highestRate())
+        return refuse<float>(text, "is outside " + range);
     return {deltamod::pitchForRateIndex(deltamod::nearestRateIndex(*hz)), {}};
 }
 

@@ -1,6 +1,7 @@
 #include "settings.h"
 
-#include "deltamodfacts.h"
+#include "identity.h"
+#include "parametertable.h"
 
 #include <cmath>
 #include <cstdio>
@@ -35,7 +36,7 @@ std::string hertz(double rate) {
 
 bool isSlopeCrush(const PluginHost& plugin) {
     return plugin.record().uniqueID == fourCharCode(deltamod::kUniqueId) &&
-           plugin.record().numParams >= 2;
+           plugin.record().numParams >= deltamod::kNumParameters;
 }
 
 std::string rateText(int index) {
@@ -52,7 +53,7 @@ std::string rateScaling() {
 
 std::string describeSettings(const PluginHost& plugin, int sampleRate) {
     if (isSlopeCrush(plugin)) {
-        const int index = deltamod::rateIndexFor(plugin.parameter(1));
+        const int index = deltamod::rateIndexFor(plugin.parameter(deltamod::kPitch));
         const std::string reference =
             std::to_string(static_cast<int>(deltamod::kReferenceRate)) + " Hz";
         const double inEffect =
@@ -62,7 +63,7 @@ std::string describeSettings(const PluginHost& plugin, int sampleRate) {
         if (sampleRate != static_cast<int>(deltamod::kReferenceRate))
             rate = "rate " + hertz(inEffect) + " at " + std::to_string(sampleRate) + " Hz (index " +
                    std::to_string(index) + ": " + rateText(index) + " Hz at " + reference + ")";
-        return rate + ", gain " + decibels(plugin.parameter(0));
+        return rate + ", gain " + decibels(plugin.parameter(deltamod::kInGain));
     }
     std::string named;
     const int count = plugin.record().numParams;
