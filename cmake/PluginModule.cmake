@@ -12,7 +12,9 @@ include_guard(GLOBAL)
 function(plugin_module_rules target scope)
   # 32-bit x86 computes in SSE2 registers: x87's extended precision would change the bits, and
   # the host's x87 precision setting would leak into the results.
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86|X86|AMD64|x86_64)$")
+  # (Emscripten's platform file names its processor x86, but WebAssembly has neither unit.)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86|X86|AMD64|x86_64)$"
+     AND NOT EMSCRIPTEN)
     target_compile_options(${target} ${scope} -msse2 -mfpmath=sse)
   endif()
   # Hosts built by other compilers call a 32-bit Windows plug-in with the stack aligned to 4 bytes

@@ -7,6 +7,12 @@ target_compile_options(slopecrush_options INTERFACE
   -ffp-contract=off -fno-fast-math
   $<$<BOOL:${SLOPECRUSH_WERROR}>:-Werror>)
 
+# WebAssembly: the scalar instructions only (no SIMD, relaxed or not), and float-to-int conversions
+# that saturate instead of trapping, which spares every conversion a range check.
+if(EMSCRIPTEN)
+  target_compile_options(slopecrush_options INTERFACE -mno-simd128 -mnontrapping-fptoint)
+endif()
+
 # The static libraries end up inside plug-in modules, so they follow the modules' rules.
 plugin_module_rules(slopecrush_options INTERFACE)
 

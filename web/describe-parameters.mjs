@@ -10,7 +10,7 @@ wasm._initialize?.();
 
 const descriptors = [];
 for (let id = 0; id < wasm.slopecrush_parameter_count(); ++id) {
-  const name = new Uint8Array(wasm.memory.buffer, wasm.slopecrush_parameter_name(id));
+  const name = new Uint8Array(wasm.memory.buffer, wasm.slopecrush_parameter_symbol(id));
   descriptors.push({
     name: new TextDecoder().decode(name.subarray(0, name.indexOf(0))),
     minValue: wasm.slopecrush_parameter_min(id),

@@ -41,7 +41,8 @@ function showStatus(line, isError = false) {
   ui.status.classList.toggle('error', isError);
 }
 
-// The controls, with the plug-in's ranges, defaults and texts.
+// The controls, with the plug-in's names, ranges, defaults and texts.
+for (const { name, label } of texts.parameters) document.querySelector(`label[for=${name}]`).textContent = label;
 ui.gain.min = facts.gain.min;
 ui.gain.max = facts.gain.max;
 ui.gain.value = facts.gain.defaultValue;

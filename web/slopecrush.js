@@ -43,7 +43,8 @@ export async function createSlopeCrushNode(context) {
 }
 
 // The parameters' facts and the texts the plug-in shows, from an instance of the module on this
-// thread: a promise of { parameters: [{ name, min, max, defaultValue }], valueText(name, value) }.
+// thread: a promise of { parameters, valueText(name, value) }, each parameter
+// { name, label, min, max, defaultValue, stepped }: name is the AudioParam's, label the plug-in's.
 export async function loadSlopeCrushTexts() {
   const { exports } = await WebAssembly.instantiate(await compileModule(), {});
   exports._initialize?.();
@@ -55,10 +56,12 @@ export async function loadSlopeCrushTexts() {
   const parameters = [];
   for (let id = 0; id < exports.slopecrush_parameter_count(); ++id) {
     parameters.push({
-      name: string(exports.slopecrush_parameter_name(id)),
+      name: string(exports.slopecrush_parameter_symbol(id)),
+      label: string(exports.slopecrush_parameter_name(id)),
       min: exports.slopecrush_parameter_min(id),
       max: exports.slopecrush_parameter_max(id),
       defaultValue: exports.slopecrush_parameter_default(id),
+      stepped: exports.slopecrush_parameter_stepped(id) !== 0,
     });
   }
   const idOf = (name) => parameters.findIndex((p) => p.name === name);

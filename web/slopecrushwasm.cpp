@@ -10,12 +10,11 @@
 #include "converterarithmetic.h"
 #include "deltamodconverter.h"
 #include "deltamodfacts.h"
-#include "valuetext.h"
+#include "parametertable.h"
 
 #include <emscripten/emscripten.h>
 
-#include <cstdint>
-#include <cstring>
+#include <cstddef>
 
 #if defined(SLOPECRUSH_CONVERTER_SSE2) || defined(__wasm_simd128__)
 #error "the WebAssembly converter is the plain C++ form, without SIMD"
@@ -31,26 +30,11 @@ float buffers[kNumBuffers][kCapacity];
 
 DeltaModConverter converter;
 
-// The parameters in plain units, as the CLAP and LV2 editions show them, by id: 0 is the gain in
-// dB (its lowest value is silence), 1 the rate index (truncated).
-struct Parameter {
-    const char* symbol; // the AudioParam's name
-    double min;
-    double max;
-    double defaultValue;
-    const char* unit;
-};
-constexpr Parameter kParameters[] = {
-    {"gain", deltamod::kMinGainDb, deltamod::kMaxGainDb, 0.0, "dB"},
-    {"pitch", 0.0, deltamod::kMaxRateIndex, deltamod::kDefaultRateIndex, "Hz"},
-};
-constexpr int kNumParameters = sizeof(kParameters) / sizeof(kParameters[0]);
+char text[32]; // the last value text
 
-// The display writes eight characters; the unit follows after a space.
-constexpr VstInt32 kNumberLength = 8;
-char text[32];
-
-bool known(int id) { return id >= 0 && id < kNumParameters; }
+const deltamod::Parameter* parameter(int index) {
+    return deltamod::isParameter(index) ? &deltamod::kParameters[index] : nullptr;
+}
 
 } // namespace
 
@@ -64,57 +48,59 @@ EMSCRIPTEN_KEEPALIVE float* slopecrush_buffer(int which) {
 // How many frames slopecrush_process takes at most.
 EMSCRIPTEN_KEEPALIVE int slopecrush_capacity() { return kCapacity; }
 
-// Converts frames frames from the input buffers into the output buffers; frames beyond the
-// capacity are not processed.
+// Converts frames frames from the input buffers into the output buffers; nothing for 0 or less,
+// and no more than the capacity.
 EMSCRIPTEN_KEEPALIVE void slopecrush_process(int frames) {
+    if (frames <= 0) return;
     converter.process(buffers[kInLeft], buffers[kInRight], buffers[kOutLeft], buffers[kOutRight],
-                      frames < kCapacity ? frames : kCapacity);
+                      static_cast<std::size_t>(frames < kCapacity ? frames : kCapacity));
 }
 
 // Back to the state of a new effect; the parameters stay.
 EMSCRIPTEN_KEEPALIVE void slopecrush_reset() { converter.reset(); }
 
-EMSCRIPTEN_KEEPALIVE int slopecrush_parameter_count() { return kNumParameters; }
-EMSCRIPTEN_KEEPALIVE const char* slopecrush_parameter_name(int id) {
-    return known(id) ? kParameters[id].symbol : "";
+// The parameters of the core's table by index (0 InGain, 1 Pitch), in plain units: the name hosts
+// list, the symbol (the AudioParam's name), the range, the default and whether only whole values
+// count. An unknown index gets empty texts and zeros.
+EMSCRIPTEN_KEEPALIVE int slopecrush_parameter_count() { return deltamod::kNumParameters; }
+EMSCRIPTEN_KEEPALIVE const char* slopecrush_parameter_name(int index) {
+    return parameter(index) ? parameter(index)->name : "";
 }
-EMSCRIPTEN_KEEPALIVE double slopecrush_parameter_min(int id) {
-    return known(id) ? kParameters[id].min : 0.0;
+EMSCRIPTEN_KEEPALIVE const char* slopecrush_parameter_symbol(int index) {
+    return parameter(index) ? parameter(index)->symbol : "";
 }
-EMSCRIPTEN_KEEPALIVE double slopecrush_parameter_max(int id) {
-    return known(id) ? kParameters[id].max : 0.0;
+EMSCRIPTEN_KEEPALIVE double slopecrush_parameter_min(int index) {
+    return parameter(index) ? parameter(index)->minimum : 0.0;
 }
-EMSCRIPTEN_KEEPALIVE double slopecrush_parameter_default(int id) {
-    return known(id) ? kParameters[id].defaultValue : 0.0;
+EMSCRIPTEN_KEEPALIVE double slopecrush_parameter_max(int index) {
+    return parameter(index) ? parameter(index)->maximum : 0.0;
+}
+EMSCRIPTEN_KEEPALIVE double slopecrush_parameter_default(int index) {
+    return parameter(index) ? parameter(index)->defaultValue : 0.0;
+}
+EMSCRIPTEN_KEEPALIVE int slopecrush_parameter_stepped(int index) {
+    return parameter(index) && parameter(index)->stepped ? 1 : 0;
 }
 
 // Sets a parameter from its plain value; out of range and NaN are the nearest end (NaN the
 // lowest), as in the other editions.
-EMSCRIPTEN_KEEPALIVE void slopecrush_set_parameter(int id, double value) {
-    if (id == 0) converter.setGain(deltamod::gainForDecibelControl(value));
-    if (id == 1) converter.setRateIndex(deltamod::rateIndexForPlainPitch(value));
+EMSCRIPTEN_KEEPALIVE void slopecrush_set_parameter(int index, double value) {
+    if (index == deltamod::kInGain) converter.setGain(deltamod::gainForDecibelControl(value));
+    if (index == deltamod::kPitch) converter.setRateIndex(deltamod::rateIndexForPlainPitch(value));
 }
 
 // Sets a parameter from the VST edition's normalised value (0..1), the form the golden vectors
 // are written in.
-EMSCRIPTEN_KEEPALIVE void slopecrush_set_normalised(int id, float value) {
-    if (id == 0) converter.setGain(value);
-    if (id == 1) converter.setRateIndex(deltamod::rateIndexFor(value));
+EMSCRIPTEN_KEEPALIVE void slopecrush_set_normalised(int index, float value) {
+    if (index == deltamod::kInGain) converter.setGain(value);
+    if (index == deltamod::kPitch) converter.setRateIndex(deltamod::rateIndexFor(value));
 }
 
-// The text a plug-in shows for a plain value, with its unit ("0.000000 dB", "-oo dB",
-// "8363.419 Hz"): a zero-terminated string that stays until the next call.
-EMSCRIPTEN_KEEPALIVE const char* slopecrush_value_text(int id, double value) {
-    if (!known(id)) return "";
-    if (id == 0)
-        decibelText(deltamod::gainForDecibelControl(value) * deltamod::kGainScale, text,
-                    kNumberLength);
-    else
-        floatText(
-            deltamod::kRatesHz[static_cast<std::size_t>(deltamod::rateIndexForPlainPitch(value))],
-            text, kNumberLength);
-    appendText(text, " ", sizeof text - 1);
-    appendText(text, kParameters[id].unit, sizeof text - 1);
+// The text the plug-in shows for a plain value, with its unit ("0.000000 dB", "-oo dB",
+// "8363.419 Hz"): a zero-terminated string that stays until the next call; empty for an unknown
+// parameter.
+EMSCRIPTEN_KEEPALIVE const char* slopecrush_value_text(int index, double value) {
+    if (!deltamod::plainValueText(index, value, text, sizeof text)) text[0] = 0;
     return text;
 }
 

@@ -125,16 +125,16 @@ test('changes of pitch and gain during a render land at the next quantum boundar
 });
 
 test("the page shows the plug-in's texts", async () => {
-  // The rates as the LV2 bundle labels them, in order.
-  const turtle = readFileSync(process.env.SLOPECRUSH_LV2_PORTS, 'utf8');
-  const rates = [...turtle.matchAll(/rdfs:label "([^"]+ Hz)"/g)].map((m) => m[1]);
-  assert.equal(rates.length, 16);
+  // The rates as the plug-in displays them, in order.
+  const rates = ['4181.709', '4709.930', '5264.040', '5593.040', '6257.950', '7046.350', '7919.350', '8363.419',
+    '9419.860', '11186.09', '12604.00', '13982.59', '16884.69', '21056.19', '24857.90', '33143.89'].map((r) => `${r} Hz`);
   const shown = await page.evaluate(() => ({
     rates: [...document.querySelectorAll('#pitch option')].map((o) => o.textContent),
     rate: document.querySelector('#pitch').selectedOptions[0].textContent,
+    labels: [...document.querySelectorAll('.control label')].map((l) => l.textContent),
     gain: document.querySelector('#gain-text').value,
   }));
-  assert.deepEqual(shown, { rates, rate: '24857.90 Hz', gain: '0.000000 dB' });
+  assert.deepEqual(shown, { rates, rate: '24857.90 Hz', labels: ['InGain', 'Pitch'], gain: '0.000000 dB' });
   const lowest = await page.evaluate(() => {
     const gain = document.querySelector('#gain');
     gain.value = gain.min;
