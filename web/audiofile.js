@@ -3,8 +3,9 @@
 // the browser, at the rate their header names (a context decodes at its own rate).
 import { readWav } from './wavreader.js';
 
-// The sample rate a file's header names (WAV/RF64, FLAC, Ogg Vorbis or Opus, MP3), or null.
-export function sampleRateOf(bytes) {
+// The sample rate a file's header names (WAV/RF64, FLAC, Ogg Vorbis or Opus, MP3), as
+// { rate, bits } where bits is the size of FLAC's integer samples, or null.
+export function formatOf(bytes) {
   const data = new DataView(bytes);
   const text = (at, length) =>
     at + length <= data.byteLength
@@ -18,19 +19,20 @@ export function sampleRateOf(bytes) {
   }
   if (['RIFF', 'RF64', 'BW64'].includes(text(0, 4)) && text(8, 4) === 'WAVE') {
     for (let at = 12; at + 8 <= data.byteLength; at += 8 + data.getUint32(at + 4, true) + (data.getUint32(at + 4, true) & 1)) {
-      if (text(at, 4) === 'fmt ' && at + 16 <= data.byteLength) return data.getUint32(at + 12, true);
+      if (text(at, 4) === 'fmt ' && at + 16 <= data.byteLength) return { rate: data.getUint32(at + 12, true) };
     }
     return null;
   }
-  if (text(start, 4) === 'fLaC' && start + 21 <= data.byteLength) {
-    const at = start + 18; // STREAMINFO: the rate is 20 bits after 10 bytes of sizes
-    return (data.getUint8(at) << 12) | (data.getUint8(at + 1) << 4) | (data.getUint8(at + 2) >> 4);
+  if (text(start, 4) === 'fLaC' && start + 22 <= data.byteLength) {
+    const at = start + 18; // STREAMINFO: 20 bits of rate after 10 bytes of sizes, 3 of channels
+    const bits = (((data.getUint8(at + 2) & 1) << 4) | (data.getUint8(at + 3) >> 4)) + 1;
+    return { rate: (data.getUint8(at) << 12) | (data.getUint8(at + 1) << 4) | (data.getUint8(at + 2) >> 4), bits };
   }
   if (text(0, 4) === 'OggS' && data.byteLength > 27) {
     const payload = 27 + data.getUint8(26);
     if (text(payload, 7) === '\x01vorbis' && payload + 16 <= data.byteLength)
-      return data.getUint32(payload + 12, true);
-    if (text(payload, 8) === 'OpusHead') return 48000; // Opus always decodes at 48 kHz
+      return { rate: data.getUint32(payload + 12, true) };
+    if (text(payload, 8) === 'OpusHead') return { rate: 48000 }; // Opus always decodes at 48 kHz
     return null;
   }
   // MPEG audio: the first frame header within the first few kilobytes.
@@ -40,7 +42,7 @@ export function sampleRateOf(bytes) {
     const version = (b1 >> 3) & 3;
     const rateIndex = (b2 >> 2) & 3;
     const valid = b0 === 0xff && (b1 & 0xe0) === 0xe0 && version !== 1 && ((b1 >> 1) & 3) !== 0;
-    if (valid && rateIndex !== 3 && b2 >> 4 !== 15) return mpegRates[version][rateIndex];
+    if (valid && rateIndex !== 3 && b2 >> 4 !== 15) return { rate: mpegRates[version][rateIndex] };
   }
   return null;
 }
@@ -57,10 +59,11 @@ export async function decodeAudioFile(bytes) {
     channels.forEach((samples, c) => buffer.copyToChannel(samples, c));
     return { buffer, sourceChannels, rateKnown: true };
   }
-  const named = sampleRateOf(bytes);
-  const rateKnown = named !== null && named >= 3000 && named <= 768000;
-  const context = new OfflineAudioContext(1, 1, rateKnown ? named : 44100);
+  const format = formatOf(bytes);
+  const rateKnown = format !== null && format.rate >= 3000 && format.rate <= 768000;
+  const context = new OfflineAudioContext(1, 1, rateKnown ? format.rate : 44100);
   const decoded = await context.decodeAudioData(bytes);
+  if (format?.bits === 16) rescaleSixteenBits(decoded);
   if (decoded.length === 0) throw new Error('the file holds no sound');
   const channels = Math.min(decoded.numberOfChannels, 2);
   const buffer = new AudioBuffer({
@@ -70,4 +73,17 @@ export async function decodeAudioFile(bytes) {
   });
   for (let c = 0; c < channels; ++c) buffer.copyToChannel(decoded.getChannelData(c), c);
   return { buffer, sourceChannels: decoded.numberOfChannels, rateKnown };
+}
+
+// 16-bit samples as libsndfile scales them, k / 32768. Chromium divides positive ones by 32767;
+// when every sample is of one of the two forms, the others are put back. (24 bits and more come
+// out the same either way once rounded to float.)
+function rescaleSixteenBits(buffer) {
+  const channels = Array.from({ length: buffer.numberOfChannels }, (_, c) => buffer.getChannelData(c));
+  const symmetric = (v) => Number.isInteger(v * 32768);
+  const chromium = (v) => v > 0 && Math.abs(v * 32767 - Math.round(v * 32767)) < 1e-3;
+  if (channels.every((samples) => samples.every((v) => symmetric(v) || chromium(v))))
+    for (const samples of channels)
+      for (let i = 0; i < samples.length; ++i)
+        if (!symmetric(samples[i])) samples[i] = Math.round(samples[i] * 32767) / 32768;
 }
