@@ -1,6 +1,17 @@
 // The demo music of `slopecrush-render --demo`, made by the renderer's own code compiled to
-// slopecrush-demo.wasm: a promise of a stereo AudioBuffer.
-export async function makeDemo() {
+// slopecrush-demo.wasm: a promise of a stereo AudioBuffer, made once.
+let made = null;
+export function makeDemo() {
+  if (!made) {
+    made = makeOnce();
+    made.catch(() => {
+      made = null;
+    });
+  }
+  return made;
+}
+
+async function makeOnce() {
   const response = await fetch(new URL('./slopecrush-demo.wasm', import.meta.url));
   if (!response.ok) throw new Error(`slopecrush-demo.wasm: ${response.status}`);
   const module = await WebAssembly.compile(await response.arrayBuffer());

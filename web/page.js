@@ -209,7 +209,14 @@ document.addEventListener('drop', (event) => {
 });
 
 ui.demo.addEventListener('click', async () => {
-  use(await makeDemo(), 'slopecrush-demo', 'The demo: two bars of chords, bass, drums and a sweep.');
+  let demo;
+  try {
+    demo = await makeDemo();
+  } catch (error) {
+    showStatus(`The demo could not be made: ${error.message}`, true);
+    return;
+  }
+  use(demo, 'slopecrush-demo', 'The demo: two bars of chords, bass, drums and a sweep, 44100 Hz.');
   await play();
 });
 

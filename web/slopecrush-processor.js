@@ -14,7 +14,7 @@ class SlopeCrushProcessor extends AudioWorkletProcessor {
     exports._initialize?.();
     this.wasm = exports;
     this.frames = 0; // the block length the views below are made for
-    this.parameterIds = parameterDescriptors.map((_, id) => id);
+    this.names = parameterDescriptors.map((descriptor) => descriptor.name); // by index
   }
 
   // Views of the module's four buffers, frames long, made again only when the block length
@@ -25,29 +25,30 @@ class SlopeCrushProcessor extends AudioWorkletProcessor {
     this.views = [0, 1, 2, 3].map((i) => new Float32Array(memory.buffer, buffer(i), this.frames));
   }
 
-  // Audio rendering thread; allocates nothing after the first call.
+  // Audio rendering thread; allocates nothing after the first call (plain indexed loops: an
+  // iterator or a destructuring could allocate before the engine optimises them away).
   process(inputs, outputs, parameters) {
     const output = outputs[0];
     const frames = output[0].length;
     if (frames !== this.frames) this.viewsFor(frames);
-    // k-rate: one value per quantum, the first.
-    for (const id of this.parameterIds)
-      this.wasm.slopecrush_set_parameter(id, parameters[parameterDescriptors[id].name][0]);
+    // k-rate: one value per quantum.
+    for (let index = 0; index < this.names.length; ++index)
+      this.wasm.slopecrush_set_parameter(index, parameters[this.names[index]][0]);
 
-    const [inLeft, inRight, outLeft, outRight] = this.views;
+    const views = this.views;
     const input = inputs[0];
     if (input.length === 0) {
       // Nothing connected: the converter hears silence.
-      inLeft.fill(0);
-      inRight.fill(0);
+      views[0].fill(0);
+      views[1].fill(0);
     } else {
       // A mono input feeds both sides; beyond two channels, the first two are used.
-      inLeft.set(input[0]);
-      inRight.set(input[input.length > 1 ? 1 : 0]);
+      views[0].set(input[0]);
+      views[1].set(input[input.length > 1 ? 1 : 0]);
     }
     this.wasm.slopecrush_process(this.frames);
-    output[0].set(outLeft);
-    output[1].set(outRight);
+    output[0].set(views[2]);
+    output[1].set(views[3]);
     return true;
   }
 }

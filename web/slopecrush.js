@@ -32,7 +32,11 @@ function compileModule() {
 // AudioWorkletNode with one stereo input (a mono input feeds both sides) and one stereo output,
 // and the AudioParams 'gain' (dB) and 'pitch' (rate index), read once per render quantum.
 export async function createSlopeCrushNode(context) {
-  if (!loaded.has(context)) loaded.set(context, context.audioWorklet.addModule(processorUrl));
+  if (!loaded.has(context)) {
+    const adding = context.audioWorklet.addModule(processorUrl);
+    adding.catch(() => loaded.delete(context)); // a failed load may be retried
+    loaded.set(context, adding);
+  }
   const [module] = await Promise.all([compileModule(), loaded.get(context)]);
   return new AudioWorkletNode(context, 'slopecrush', {
     numberOfInputs: 1,
