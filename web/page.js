@@ -67,21 +67,51 @@ async function renderCrushed(buffer, { gain, pitch }) {
   return context.startRendering();
 }
 
-// Renders again when the sound or the settings changed; the last request wins.
-let rendering = null;
-async function refreshCrushed() {
-  const key = JSON.stringify(settings());
-  if (!sound || (crushed && renderedFor === key)) return crushed;
-  const wanted = sound;
-  crushed = null;
-  drawWaveforms(ui.canvas, sound.buffer, null);
-  const job = (rendering = renderCrushed(wanted.buffer, settings()));
-  const result = await job;
-  if (job !== rendering || wanted !== sound || JSON.stringify(settings()) !== key) return null;
-  crushed = result;
-  renderedFor = key;
-  drawWaveforms(ui.canvas, sound.buffer, crushed);
-  return crushed;
+// The crushed render for the sound and settings of the moment, made again when either changed: a
+// promise of it (null when rendering failed). One render runs at a time; changes that come
+// meanwhile are rendered after it.
+let refreshing = null;
+let changedMeanwhile = false;
+function refreshCrushed() {
+  if (refreshing) {
+    changedMeanwhile = true;
+    return refreshing;
+  }
+  // Cleared only once the loop has settled (a loop with nothing to do settles at once).
+  refreshing = renderUntilCurrent().finally(() => {
+    refreshing = null;
+    if (changedMeanwhile) refreshCrushed();
+  });
+  return refreshing;
+}
+
+async function renderUntilCurrent() {
+  try {
+    do {
+      changedMeanwhile = false;
+      const key = JSON.stringify(settings());
+      const wanted = sound;
+      if (!wanted || (crushed && renderedFor === key)) break;
+      crushed = null;
+      drawWaveforms(ui.canvas, wanted.buffer, null);
+      const result = await renderCrushed(wanted.buffer, settings());
+      if (wanted !== sound || JSON.stringify(settings()) !== key) changedMeanwhile = true;
+      else [crushed, renderedFor] = [result, key];
+    } while (changedMeanwhile);
+    if (crushed) drawWaveforms(ui.canvas, sound.buffer, crushed);
+    return crushed;
+  } catch (error) {
+    showStatus(`Rendering failed: ${error.message}`, true);
+    return null;
+  }
+}
+
+// The crushed render of what is open now, at the settings of now; null when rendering failed.
+async function currentCrushed() {
+  for (;;) {
+    const result = await refreshCrushed();
+    if (!result || (result === crushed && renderedFor === JSON.stringify(settings()))) return result;
+  }
 }
 
 let refreshTimer = 0;
@@ -223,11 +253,8 @@ ui.demo.addEventListener('click', async () => {
 ui.download.addEventListener('click', async () => {
   if (!sound) return;
   showStatus('Rendering…');
-  const result = await refreshCrushed();
-  if (!result) {
-    showStatus('The sound or the settings changed while rendering: press Download again.');
-    return;
-  }
+  const result = await currentCrushed();
+  if (!result) return; // the failure is on the page
   const wav = encodeFloatWav([result.getChannelData(0), result.getChannelData(1)], result.sampleRate);
   const link = document.createElement('a');
   link.href = URL.createObjectURL(wav);
