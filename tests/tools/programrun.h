@@ -2,6 +2,7 @@
 // slopecrush-render, and the host programs other tests compare it with.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,8 +17,9 @@ struct ProgramRun {
 struct RunSetup {
     std::string cwd;                        // empty: the test's own folder
     std::map<std::string, std::string> env; // extra environment variables
-    std::string stdoutTo;                   // a file for standard output ("-": closed); empty: kept
-    long long fileSizeLimit = 0;            // bytes any file may grow to (writes then fail)
+    std::string stdoutTo; // a file for standard output ("-": closed, "|": a pipe nobody reads)
+    long long fileSizeLimit = 0; // bytes any file may grow to (writes then fail)
+    std::function<void(int pid)> whileRunning = nullptr; // called once the program started
 };
 
 // Runs the program at path with args. Standard input is empty.
