@@ -17,9 +17,10 @@ struct ProgramRun {
 struct RunSetup {
     std::string cwd;                        // empty: the test's own folder
     std::map<std::string, std::string> env; // extra environment variables
-    std::string stdoutTo; // a file for standard output ("-": closed, "|": a pipe nobody reads)
-    long long fileSizeLimit = 0; // bytes any file may grow to (writes then fail)
-    std::function<void(int pid)> whileRunning = nullptr; // called once the program started
+    std::string stdoutTo;                   // a file for standard output ("-": closed); empty: kept
+    long long fileSizeLimit = 0;            // bytes any file may grow to (writes then fail)
+    // Called once the program started. ("|" as stdoutTo: a pipe nobody reads.)
+    std::function<void(int pid)> whileRunning = nullptr;
 };
 
 // Runs the program at path with args. Standard input is empty.

@@ -71,11 +71,15 @@ std::string openFailure() {
     // The summary at the end of the log of a header libsndfile could parse.
     static const std::regex kRate(R"(^ Sample rate\s*:\s*(-?\d+)\s*$)", std::regex::multiline);
     static const std::regex kChannels(R"(^ Channels\s*:\s*(-?\d+)\s*$)", std::regex::multiline);
-    std::smatch found;
-    if (std::regex_search(log, found, kRate) && std::stoll(found[1].str()) <= 0)
-        return "its header gives a sample rate of " + found[1].str() + " Hz";
-    if (std::regex_search(log, found, kChannels) && std::stoll(found[1].str()) <= 0)
-        return "its header gives " + found[1].str() + " channels";
+    const auto none = [&log](const std::regex& line, std::string& number) {
+        std::smatch found;
+        if (!std::regex_search(log, found, line)) return false;
+        number = found[1].str();
+        return number == "0" || number[0] == '-';
+    };
+    std::string number;
+    if (none(kRate, number)) return "its header gives a sample rate of " + number + " Hz";
+    if (none(kChannels, number)) return "its header gives " + number + " channels";
     return why;
 }
 

@@ -43,7 +43,14 @@ StreamRelay::StreamRelay(int from) : source(from) {
     sigset_t previous;
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &previous);
-    thread = std::thread([this] { run(); });
+    try {
+        thread = std::thread([this] { run(); });
+    } catch (...) {
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        close(readEnd);
+        close(writeEnd);
+        throw;
+    }
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
