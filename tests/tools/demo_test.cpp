@@ -80,6 +80,16 @@ TEST(Demo, NeverReplacesEitherFileWithoutForce) {
     run = runRender({"--demo", "--force", "--quiet"}, folder.path());
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(readSound(folder / "slopecrush-demo-dry.wav").frames(), 176400);
+
+    // Either name taken while rendering: both files or neither.
+    for (const char* taken : {"slopecrush-demo.wav", "slopecrush-demo-dry.wav"}) {
+        TempFolder empty;
+        run = runRender({"--demo", "--plugin", MOCK_RECORDING_PATH}, empty.path(),
+                        {{"MOCK_PLUGIN_INTERRUPT_AT", "1"}, {"MOCK_PLUGIN_CREATE", taken}});
+        EXPECT_EQ(run.exitCode, 4);
+        EXPECT_NE(run.err.find("it appeared while rendering"), std::string::npos) << run.err;
+        EXPECT_EQ(empty.names(), std::vector<std::string>{taken});
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -98,6 +99,15 @@ INSTANTIATE_TEST_SUITE_P(
                   {"@/notes.wav", "@/out.wav"},
                   kInput,
                   "as audio: "},
+        ErrorCase{"sampleRateZero",
+                  [](const TempFolder& f) {
+                      std::string header = contents(f / "in.wav");
+                      header.replace(24, 4, 4, '\0'); // the fmt chunk's frames per second
+                      writeText(f / "zero.wav", header);
+                  },
+                  {"@/zero.wav", "@/out.wav"},
+                  kInput,
+                  "'@/zero.wav' as audio: its header gives a sample rate of 0 Hz"},
         ErrorCase{"empty",
                   [](const TempFolder& f) { writeText(f / "empty.wav", ""); },
                   {"@/empty.wav", "@/out.wav"},
@@ -430,19 +440,45 @@ TEST(RenderErrors, AnInterruptedOrKilledRenderLeavesNoOutput) {
     writeSound(folder / "in.wav", testSound(2, 5000), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     ASSERT_FALSE(HasFatalFailure());
     // The stand-in plug-in raises the signal in its third processing call: Ctrl-C, or a kill
-    // no program can catch.
-    for (const int signal : {SIGINT, SIGKILL}) {
+    // no program can catch; or once the samples are all through, before the file is named.
+    const std::pair<int, const char*> signals[] = {
+        {SIGINT, "3"}, {SIGKILL, "3"}, {SIGTERM, "stop"}};
+    for (const auto& [signal, at] : signals) {
         const ProgramRun run = runRender(
             {folder / "in.wav", folder / "out.wav", "--block", "1000", "--plugin",
              MOCK_RECORDING_PATH},
-            {},
-            {{"MOCK_PLUGIN_INTERRUPT_AT", "3"}, {"MOCK_PLUGIN_SIGNAL", std::to_string(signal)}});
-        EXPECT_EQ(run.exitCode, 128 + signal);
-        if (signal == SIGINT) {
+            {}, {{"MOCK_PLUGIN_INTERRUPT_AT", at}, {"MOCK_PLUGIN_SIGNAL", std::to_string(signal)}});
+        EXPECT_EQ(run.exitCode, 128 + signal) << at;
+        if (signal != SIGKILL) {
             EXPECT_EQ(run.err, "slopecrush-render: interrupted; no output was written\n");
         }
         EXPECT_EQ(folder.names(), std::vector<std::string>{"in.wav"});
     }
+}
+
+// libsndfile repeats reads a signal interrupts: a FIFO whose writer stalls must not hold it.
+TEST(RenderErrors, ASignalStopsARenderWhoseInputStalls) {
+    TempFolder folder;
+    writeSound(folder / "in.wav", testSound(2, 300000), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    const auto stall = [&folder](int pid) {
+        std::ofstream fifo(folder / "fifo", std::ios::binary); // once the program reads it
+        fifo << contents(folder / "in.wav").substr(0, 600000) << std::flush; // half of it
+        kill(pid, SIGTERM);
+        // The writer stays for up to 30 s: a correctness bound, not a speed goal.
+        siginfo_t info{};
+        for (int waited = 0; waited < 3000 && info.si_pid != pid; ++waited) {
+            usleep(10000);
+            waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+        }
+        EXPECT_EQ(info.si_pid, pid) << "still running while its input stalled after SIGTERM";
+    };
+    const ProgramRun run =
+        runRender({folder / "fifo", folder / "out.wav"}, RunSetup{{}, {}, {}, 0, stall});
+    EXPECT_EQ(run.exitCode, 128 + SIGTERM) << run.err;
+    EXPECT_EQ(run.err, "slopecrush-render: interrupted; no output was written\n");
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"fifo", "in.wav"}));
 }
 
 // A mono 16-bit WAV file whose header announces dataBytes of samples that are not there: the
@@ -520,7 +556,8 @@ TEST(RenderErrors, AStandardOutputThatCannotBeWrittenIsAFailure) {
     writeSound(folder / "in.wav", testSound(2, 1000), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     ASSERT_FALSE(HasFatalFailure());
     const std::pair<const char*, const char*> outputs[] = {{"/dev/full", "No space left on device"},
-                                                           {"-", "Bad file descriptor"}};
+                                                           {"-", "Bad file descriptor"},
+                                                           {"|", "Broken pipe"}};
     for (const auto& [stdoutTo, why] : outputs) {
         SCOPED_TRACE(stdoutTo);
         ProgramRun run = runRender({"--info"}, RunSetup{{}, {}, stdoutTo, 0});

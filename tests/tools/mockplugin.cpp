@@ -2,7 +2,8 @@
 //   MOCK_RECORDING    a pass-through effect that logs every call its host makes, in order, to the
 //                     file named by MOCK_PLUGIN_LOG, and raises SIGINT (or the signal numbered by
 //                     MOCK_PLUGIN_SIGNAL) in the processing call numbered by
-//                     MOCK_PLUGIN_INTERRUPT_AT (counted from 1)
+//                     MOCK_PLUGIN_INTERRUPT_AT (counted from 1; "stop": when it is switched off
+//                     after the last one); or, instead, creates the file MOCK_PLUGIN_CREATE then
 //   MOCK_NULL_EFFECT  an entry that creates no effect
 //   MOCK_BAD_MAGIC    an entry that returns a record without the 'VstP' magic
 //   MOCK_NO_ENTRY     a library that exports neither VSTPluginMain nor main
@@ -27,8 +28,15 @@ struct Mock {
     std::FILE* log = nullptr;
     float parameters[2] = {0.25f, 0.5f};
     int processCalls = 0;
-    int interruptAt = 0;
+    int interruptAt = 0; // -1: when switched off
     int signal = SIGINT;
+    const char* create = nullptr;
+
+    void interrupt() {
+        std::FILE* file = create != nullptr ? std::fopen(create, "w") : nullptr;
+        if (file != nullptr) std::fclose(file);
+        if (create == nullptr) std::raise(signal);
+    }
 
     void say(const char* format, ...) __attribute__((format(printf, 2, 3))) {
         va_list args;
@@ -65,6 +73,7 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
         return 0;
     case effMainsChanged:
         mock->say("mains %ld", static_cast<long>(value));
+        if (value == 0 && mock->interruptAt == -1) mock->interrupt();
         if (value != 0)
             mock->say(
                 "host says sampleRate %ld blockSize %ld",
@@ -113,7 +122,7 @@ void processReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32
     mock->say("process %d", frames);
     for (int c = 0; c < 2; ++c)
         std::memcpy(outputs[c], inputs[c], sizeof(float) * frames);
-    if (++mock->processCalls == mock->interruptAt) std::raise(mock->signal);
+    if (++mock->processCalls == mock->interruptAt) mock->interrupt();
 }
 
 } // namespace
@@ -124,8 +133,10 @@ MOCK_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
     const char* logPath = std::getenv("MOCK_PLUGIN_LOG");
     mock->log = std::fopen(logPath != nullptr ? logPath : "/dev/null", "a");
     const char* interruptAt = std::getenv("MOCK_PLUGIN_INTERRUPT_AT");
-    mock->interruptAt =
-        interruptAt != nullptr ? static_cast<int>(std::strtol(interruptAt, nullptr, 10)) : 0;
+    mock->interruptAt = interruptAt == nullptr                  ? 0
+                        : std::strcmp(interruptAt, "stop") == 0 ? -1
+                                                                : std::atoi(interruptAt);
+    mock->create = std::getenv("MOCK_PLUGIN_CREATE");
     if (const char* signal = std::getenv("MOCK_PLUGIN_SIGNAL"))
         mock->signal = static_cast<int>(std::strtol(signal, nullptr, 10));
     const VstIntPtr version = host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f);

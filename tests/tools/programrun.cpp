@@ -41,7 +41,11 @@ ProgramRun runProgram(const std::string& path, const std::vector<std::string>& a
     if (child == 0) {
         const int in = open("/dev/null", O_RDONLY);
         const std::string& outTo = setup.stdoutTo.empty() ? outPath : setup.stdoutTo;
-        const int out = outTo == "-" ? 1 : open(outTo.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int pipeEnds[2] = {-1, -1};
+        if (outTo == "|" && pipe(pipeEnds) == 0) close(pipeEnds[0]);
+        const int out = outTo == "-"   ? 1
+                        : outTo == "|" ? pipeEnds[1]
+                                       : open(outTo.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
             _exit(126);
@@ -59,6 +63,7 @@ ProgramRun runProgram(const std::string& path, const std::vector<std::string>& a
         execv(argv[0], argv.data());
         _exit(127);
     }
+    if (setup.whileRunning) setup.whileRunning(child);
     int status = 0;
     while (waitpid(child, &status, 0) < 0) {
     }

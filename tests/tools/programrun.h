@@ -2,6 +2,7 @@
 // slopecrush-render, and the host programs other tests compare it with.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ struct RunSetup {
     std::map<std::string, std::string> env; // extra environment variables
     std::string stdoutTo;                   // a file for standard output ("-": closed); empty: kept
     long long fileSizeLimit = 0;            // bytes any file may grow to (writes then fail)
+    // Called once the program started. ("|" as stdoutTo: a pipe nobody reads.)
+    std::function<void(int pid)> whileRunning = nullptr;
 };
 
 // Runs the program at path with args. Standard input is empty.

@@ -61,6 +61,21 @@ std::int64_t announcedFrames(SNDFILE* file, const SF_INFO& info) {
     return announced;
 }
 
+// Why libsndfile could not open a file, in words about the file: it calls a header with no sample
+// rate "SF_INFO struct incomplete", as if the program had left something out.
+std::string openFailure() {
+    const std::string why = sf_strerror(nullptr);
+    std::string log(1 << 14, '\0');
+    sf_command(nullptr, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+    log.resize(std::strlen(log.c_str()));
+    // The summary at the end of the log of a header libsndfile could parse.
+    static const std::regex kRate(R"(^ Sample rate\s*:\s*(-?\d+)\s*$)", std::regex::multiline);
+    std::smatch found;
+    if (std::regex_search(log, found, kRate) && (found[1] == "0" || found[1].str()[0] == '-'))
+        return "its header gives a sample rate of " + found[1].str() + " Hz";
+    return why;
+}
+
 } // namespace
 
 InputFile::InputFile(const std::string& name) : path(name) {
@@ -81,10 +96,17 @@ InputFile::InputFile(const std::string& name) : path(name) {
         throw Failure(ExitCode::Input,
                       "cannot read the input " + inQuotes(path) + ": " + systemError());
     }
+    // Only a stream (through /dev/stdin too) can keep a read waiting for ever.
+    int readFrom = descriptor;
+    if (fstat(descriptor, &status) == 0 && !S_ISREG(status.st_mode) && !S_ISBLK(status.st_mode)) {
+        relay = std::make_unique<StreamRelay>(descriptor);
+        readFrom = relay->descriptor();
+    }
     posix_fadvise(descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
-    file = sf_open_fd(descriptor, SFM_READ, &info, SF_FALSE);
+    file = sf_open_fd(readFrom, SFM_READ, &info, SF_FALSE);
     if (file == nullptr) {
-        const std::string why = sf_strerror(nullptr);
+        const std::string why = openFailure();
+        relay.reset();
         close(descriptor);
         interrupt::stopIfCaught();
         throw Failure(ExitCode::Input,
@@ -96,6 +118,7 @@ InputFile::InputFile(const std::string& name) : path(name) {
 
 InputFile::~InputFile() {
     sf_close(file);
+    relay.reset(); // it reads the descriptor until then
     close(descriptor);
 }
 
@@ -104,13 +127,29 @@ void InputFile::pick(int left, int right) {
     rightChannel = right;
 }
 
+bool InputFile::readToTheEnd() const {
+    struct stat status {};
+    return relay == nullptr && fstat(descriptor, &status) == 0 &&
+           lseek(descriptor, 0, SEEK_CUR) >= status.st_size;
+}
+
 int InputFile::read(float* left, float* right, int count) {
+    if (cutShort) return 0;
     interleaved.resize(static_cast<size_t>(count) * static_cast<size_t>(info.channels));
     const sf_count_t got = sf_readf_float(file, interleaved.data(), count);
+    // A stream's relay ends it early at a signal or a failed read.
+    interrupt::stopIfCaught();
+    const int relayError = relay != nullptr ? relay->error() : 0;
+    if (relayError != 0)
+        throw Failure(ExitCode::Input, "reading the input " + inQuotes(path) +
+                                           " failed: " + std::strerror(relayError));
     if (sf_error(file) != SF_ERR_NO_ERROR) {
-        interrupt::stopIfCaught();
-        throw Failure(ExitCode::Input,
-                      "reading the input " + inQuotes(path) + " failed: " + sf_strerror(file));
+        // A decoder (FLAC's) that stops at the end of a file cut short gives what it decoded,
+        // and an error; in the middle of a file, the error is damage to report.
+        if (!readToTheEnd())
+            throw Failure(ExitCode::Input,
+                          "reading the input " + inQuotes(path) + " failed: " + sf_strerror(file));
+        cutShort = true;
     }
     const int frames = static_cast<int>(got);
     const int channels = info.channels;

@@ -2,17 +2,20 @@
 #pragma once
 
 #include "source.h"
+#include "streamrelay.h"
 
 #include <sndfile.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 class InputFile : public Source {
 public:
     // Throws Failure (ExitCode::Input) when the file is missing, unreadable or not audio, and
-    // Failure(128 + signal) when a caught signal interrupts the wait for a FIFO's writer.
+    // Failure(128 + signal) when a caught signal interrupts the wait for a FIFO's writer or a
+    // stream's header.
     explicit InputFile(const std::string& name);
     ~InputFile() override;
     InputFile(const InputFile&) = delete;
@@ -24,7 +27,8 @@ public:
     // The channels (0-based) that become left and right; by default mono feeds both and stereo
     // stays as it is.
     void pick(int left, int right);
-    // The frames the file's header announces; more than frames() when the file was cut short.
+    // The frames the file's header announces; more than frames() when the file was cut short,
+    // or more than read() gave when a decoder stopped where the file was cut.
     std::int64_t promisedFrames() const { return promised; }
 
     int sampleRate() const override { return info.samplerate; }
@@ -33,12 +37,22 @@ public:
     std::int64_t frames() const override {
         return info.seekable != 0 && info.frames < SF_COUNT_MAX ? info.frames : -1;
     }
-    int read(float* left, float* right, int count) override; // throws Failure on a read error
+    // libsndfile never reads past the frames a header announces, so a stream's header bounds it.
+    std::int64_t framesAtMost() const override {
+        return info.frames < SF_COUNT_MAX ? info.frames : -1;
+    }
+    // Throws Failure on a read error, and Failure(128 + signal) once a signal was caught. A
+    // decoder error at the very end of a file is its end: a FLAC file cut short.
+    int read(float* left, float* right, int count) override;
 
 private:
+    bool readToTheEnd() const; // the file's whole length was read
+
     std::string path;
     int descriptor = -1;
+    std::unique_ptr<StreamRelay> relay; // between a stream and libsndfile
     SNDFILE* file = nullptr;
+    bool cutShort = false; // a decoder stopped at the end of the file
     SF_INFO info{};
     std::int64_t promised = -1;
     int leftChannel = 0;

@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -90,12 +92,27 @@ std::string dbfs(float peak) {
     return text;
 }
 
+// "1 frame", "2 frames".
+std::string frameCount(std::int64_t frames) {
+    return std::to_string(frames) + (frames == 1 ? " frame" : " frames");
+}
+
+// Two significant digits at least: a short render runs below realtime, not at "0x".
+std::string speed(double factor) {
+    const int decimals = factor >= 10.0 || factor <= 0.0
+                             ? 0
+                             : std::min(6, 1 - static_cast<int>(std::floor(std::log10(factor))));
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.*fx", decimals, factor);
+    return text;
+}
+
 std::string summary(const RenderResult& r, int sampleRate, const std::string& settings) {
     const double duration = static_cast<double>(r.frames) / sampleRate;
     char text[160];
-    std::snprintf(text, sizeof(text), "%lld frames, %.3f s at %d Hz, %.0fx realtime, peak %s",
-                  static_cast<long long>(r.frames), duration, sampleRate,
-                  duration / std::max(r.seconds, 1e-6), dbfs(r.peak).c_str());
+    std::snprintf(text, sizeof(text), "%s, %.3f s at %d Hz, %s realtime, peak %s",
+                  frameCount(r.frames).c_str(), duration, sampleRate,
+                  speed(duration / std::max(r.seconds, 1e-6)).c_str(), dbfs(r.peak).c_str());
     std::string line = text;
     if (!settings.empty()) line += "; " + settings;
     if (r.clipped > 0) line += "; " + std::to_string(r.clipped) + " samples clipped at full scale";
@@ -125,9 +142,11 @@ Rendered renderInto(const Options& o, Source& source, const Outputs& names) {
         outputFormatFor(names.crushed, o.format, names.sourceSubtype, channels, rate);
     const int dryFormat =
         names.dry ? outputFormatFor(*names.dry, o.format, names.sourceSubtype, 2, rate) : 0;
-    OutputFile crushed(names.crushed, crushedFormat, channels, rate, source.frames(), o.force);
+    const std::int64_t frames = source.frames();
+    const std::int64_t atMost = source.framesAtMost();
+    OutputFile crushed(names.crushed, crushedFormat, channels, rate, frames, atMost, o.force);
     std::optional<OutputFile> dry;
-    if (names.dry) dry.emplace(*names.dry, dryFormat, 2, rate, source.frames(), o.force);
+    if (names.dry) dry.emplace(*names.dry, dryFormat, 2, rate, frames, atMost, o.force);
 
     plugin.start(rate, o.block);
     applyParameters(plugin, o);
@@ -138,8 +157,17 @@ Rendered renderInto(const Options& o, Source& source, const Outputs& names) {
     // Both on disk before either is named: a full disk then leaves neither.
     crushed.finish();
     if (dry) dry->finish();
-    if (dry) dry->commit();
+    // The last moment a signal can still stop the render (one during the fsync included).
+    interrupt::stopIfCaught();
     crushed.commit();
+    if (dry) {
+        try {
+            dry->commit();
+        } catch (...) {
+            crushed.withdraw(); // both files or neither
+            throw;
+        }
+    }
     return rendered;
 }
 
@@ -172,7 +200,7 @@ int runRender(const Options& o) {
     const Rendered rendered = renderInto(o, input, {outputPath, std::nullopt, input.subtype()});
     if (input.promisedFrames() > rendered.result.frames)
         standardstreams::warn("the input '" + inputPath + "' is cut short: its header promises " +
-                              std::to_string(input.promisedFrames()) + " frames, it holds " +
+                              frameCount(input.promisedFrames()) + ", it holds " +
                               std::to_string(rendered.result.frames) + "; rendered those");
     if (!o.quiet)
         standardstreams::print("wrote " + outputPath + ": " +
@@ -196,7 +224,8 @@ int runDemo(const Options& o) {
         standardstreams::print(
             "wrote " + crushedPath.string() + " (crushed) and " + dryPath.string() + " (dry): " +
                 summary(rendered.result, source.sampleRate(), rendered.settings) + '\n',
-            "wrote " + crushedPath.string() + ", but cannot say so on standard output");
+            "wrote " + crushedPath.string() + " and " + dryPath.string() +
+                ", but cannot say so on standard output");
     return 0;
 }
 
@@ -212,6 +241,8 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     standardstreams::reserve();
+    // A standard output whose reader is gone is a failed write, reported like any other.
+    std::signal(SIGPIPE, SIG_IGN);
     try {
         const int code = run(argc, argv);
         // Whatever went to standard output (--help too) must have arrived.

@@ -96,7 +96,7 @@ std::string procPath(int descriptor) { return "/proc/self/fd/" + std::to_string(
 } // namespace
 
 OutputFile::OutputFile(const std::string& name, int fileFormat, int channels, int rate,
-                       std::int64_t frames, bool replaceExisting)
+                       std::int64_t frames, std::int64_t framesAtMost, bool replaceExisting)
     : shownName(name), replace(replaceExisting), format(fileFormat), channelCount(channels),
       sampleRate(rate), frameLimit(maxFrames(fileFormat, channels)) {
     path = followLinks(name, previous, existed);
@@ -118,7 +118,9 @@ OutputFile::OutputFile(const std::string& name, int fileFormat, int channels, in
         if (existed) keepOwnerAndMode();
         writer = std::make_unique<BufferedWriter>(descriptor);
         SF_INFO info{};
-        info.format = fileFormatFor(format, channels, frames);
+        // A stream has no length in advance, but its header bounds it: plain WAV when that fits,
+        // so it gets the bytes the same file would.
+        info.format = fileFormatFor(format, channels, framesAtMost);
         info.channels = channels;
         info.samplerate = rate;
         file = writer->open(info);
@@ -262,6 +264,11 @@ void OutputFile::commit() {
                                            : " other names (hard links), which keep") +
                               " the old content");
     }
+}
+
+void OutputFile::withdraw() {
+    if (committed) unlink(path.c_str());
+    committed = false;
 }
 
 void OutputFile::nameIt() {

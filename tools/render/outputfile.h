@@ -17,13 +17,14 @@
 
 class OutputFile {
 public:
-    // format comes from outputFormatFor; frames is what the render will write, -1 when not known.
-    // A symbolic link as name is followed: its target is written. Throws Failure
+    // format comes from outputFormatFor; frames is what the render will write, -1 when not known,
+    // and framesAtMost the most it can write (-1: no telling), which picks the header a WAV file
+    // needs. A symbolic link as name is followed: its target is written. Throws Failure
     // (ExitCode::Output) before anything is written when the name is taken and replace is false,
     // names a folder, a FIFO or a device, a link to nothing, when the format cannot hold that many
     // frames, or when the file cannot be created.
     OutputFile(const std::string& name, int format, int channels, int sampleRate,
-               std::int64_t frames, bool replace);
+               std::int64_t frames, std::int64_t framesAtMost, bool replace);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -44,6 +45,9 @@ public:
     // Finishes the file if that is still to do, and gives it its name. Without replace, a file
     // that appeared under that name meanwhile is not replaced either. Throws Failure.
     void commit();
+    // Takes the name away again from a committed file, when a file named with it could not be:
+    // files rendered together exist all or none. (A file it replaced stays gone.)
+    void withdraw();
 
 private:
     void create(const std::string& folder, const std::string& baseName);
