@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest libbenchmark-dev
+  cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
   libsndfile1-dev libcli11-dev
   lv2-dev liblilv-dev lilv-utils
   g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user liblilv-dev:arm64
