@@ -14,6 +14,9 @@ namespace {
 TEST(ClapRealtime, ProcessAndFlushAllocateNothing) {
     startCountingAllocations();
     const auto instance = std::make_unique<ClapInstance>();
+#if defined(_WIN32)
+    GTEST_SKIP() << "a DLL keeps its own allocator, which this program cannot count";
+#endif
     ASSERT_GE(stopCountingAllocations(), 2) << "the module's allocations are not seen by this test";
     const std::vector<unsigned char> state = instance->save(24);
     std::vector<EventList> events(17);
