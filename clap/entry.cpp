@@ -50,7 +50,7 @@ const clap_plugin* CLAP_ABI createPlugin(const clap_plugin_factory* /*factory*/,
     if (host == nullptr || host->clap_version.major != 1 || pluginId == nullptr ||
         std::strcmp(pluginId, kPluginId) != 0)
         return nullptr;
-    return clapplugin::create(&kDescriptor);
+    return clapplugin::create(&kDescriptor, host);
 }
 
 const clap_plugin_factory kFactory = {pluginCount, pluginDescriptor, createPlugin};

@@ -17,28 +17,44 @@ namespace {
 constexpr std::uint32_t kMainPortId = 0; // on either side; the two form an in-place pair
 constexpr std::uint32_t kChannels = 2;
 
+// Who owns the values: while the instance is inactive the main thread sets everything. While it is
+// active only the audio thread touches the converter, so a value shown and the value playing are
+// always written together, by one thread: a state loaded on the main thread then goes to the audio
+// thread through a single-slot mailbox and takes effect at its next process or flush, before that
+// call's events.
 class Effect {
 public:
-    explicit Effect(const clap_plugin_descriptor* descriptor);
+    Effect(const clap_plugin_descriptor* descriptor, const clap_host* host);
 
     static Effect& of(const clap_plugin* plugin) {
         return *static_cast<Effect*>(plugin->plugin_data);
     }
 
     clap_plugin record{};
+    const clap_host* host;
     DeltaModConverter converter;
-    // The plain values last received, as clamped; the converter holds what they select.
+    // The plain values shown, as clamped; the converter holds what they select.
     std::atomic<double> inGainDb{clapparam::kInGainDefault};
     std::atomic<double> pitch{clapparam::kPitchDefault};
     static_assert(std::atomic<double>::is_always_lock_free, "values must be shared without locks");
+    bool active = false; // main thread only
 
     void setValue(std::uint32_t id, double value);
     void applyAll(const clap_input_events* events);
     std::int32_t process(const clap_process& call);
+    void load(const clapstate::Values& values);
+    void takeLoaded();
 
 private:
     void run(float* const (&in)[kChannels], float* const (&out)[kChannels], std::uint32_t from,
              std::uint32_t to);
+
+    // The mailbox: a sequence lock over the last loaded values. Odd while the main thread writes,
+    // so the audio thread never takes half of one load and half of another.
+    std::atomic<std::uint64_t> loadSequence{0};
+    std::atomic<double> loadedInGainDb{clapparam::kInGainDefault};
+    std::atomic<double> loadedPitch{clapparam::kPitchDefault};
+    std::uint64_t takenSequence = 0; // audio thread (or main while inactive)
 };
 
 // ---- Events ----
@@ -74,7 +90,7 @@ bool stereoChannels(const clap_audio_buffer* buffers, std::uint32_t count,
     return true;
 }
 
-Effect::Effect(const clap_plugin_descriptor* descriptor) {
+Effect::Effect(const clap_plugin_descriptor* descriptor, const clap_host* host) : host(host) {
     record.desc = descriptor;
     record.plugin_data = this;
     setValue(clapparam::kInGainId, clapparam::kInGainDefault);
@@ -93,7 +109,39 @@ void Effect::setValue(std::uint32_t id, double value) {
     }
 }
 
+void Effect::load(const clapstate::Values& values) {
+    // The values shown change now, as hosts read them right after a load; the sound follows at the
+    // audio thread's next call. They are stored before the mailbox is filled, so whatever the
+    // audio thread stores after taking it (its own events) is what stays shown.
+    inGainDb.store(clapparam::clamped(clapparam::kInGainId, values.inGainDb),
+                   std::memory_order_relaxed);
+    pitch.store(clapparam::clamped(clapparam::kPitchId, values.pitch), std::memory_order_relaxed);
+    // Each value is stored with release, so an audio thread that sees it also sees the odd
+    // sequence before it (no fences: ThreadSanitizer does not follow them).
+    const std::uint64_t sequence = loadSequence.load(std::memory_order_relaxed);
+    loadSequence.store(sequence + 1, std::memory_order_relaxed);
+    loadedInGainDb.store(values.inGainDb, std::memory_order_release);
+    loadedPitch.store(values.pitch, std::memory_order_release);
+    loadSequence.store(sequence + 2, std::memory_order_release);
+    if (!active)
+        takeLoaded();
+    else if (host != nullptr && host->request_process != nullptr)
+        host->request_process(host); // a host that lets an idle instance sleep wakes it
+}
+
+void Effect::takeLoaded() {
+    const std::uint64_t sequence = loadSequence.load(std::memory_order_acquire);
+    if (sequence == takenSequence || sequence % 2 != 0) return; // nothing new, or being written
+    const clapstate::Values values{loadedInGainDb.load(std::memory_order_acquire),
+                                   loadedPitch.load(std::memory_order_acquire)};
+    if (loadSequence.load(std::memory_order_relaxed) != sequence) return; // next call takes it
+    takenSequence = sequence;
+    setValue(clapparam::kInGainId, values.inGainDb);
+    setValue(clapparam::kPitchId, values.pitch);
+}
+
 void Effect::applyAll(const clap_input_events* events) {
+    takeLoaded();
     const std::uint32_t count = countOf(events);
     for (std::uint32_t i = 0; i < count; ++i)
         if (const clap_event_param_value* change = asParamValue(eventAt(events, i)))
@@ -109,6 +157,7 @@ std::int32_t Effect::process(const clap_process& call) {
     const std::uint32_t frames = call.frames_count;
     float* in[kChannels] = {};
     float* out[kChannels] = {};
+    takeLoaded();
     // Without audio the call still delivers its changes, so no value the host sent is lost.
     if (frames > 0 && !(stereoChannels(call.audio_inputs, call.audio_inputs_count, in) &&
                         stereoChannels(call.audio_outputs, call.audio_outputs_count, out))) {
@@ -148,12 +197,18 @@ void CLAP_ABI destroy(const clap_plugin* plugin) { delete &Effect::of(plugin); }
 // rates against 44.1 kHz whatever the host's sample rate, so the rate changes nothing.
 bool CLAP_ABI activate(const clap_plugin* plugin, double /*sampleRate*/,
                        std::uint32_t /*minFrames*/, std::uint32_t /*maxFrames*/) {
-    Effect::of(plugin).converter.reset();
+    Effect& effect = Effect::of(plugin);
+    effect.converter.reset();
+    effect.active = true;
     return true;
 }
 
-// Main thread; nothing to release.
-void CLAP_ABI deactivate(const clap_plugin* /*plugin*/) {}
+// Main thread; releases nothing. A state loaded since the last audio call takes effect here.
+void CLAP_ABI deactivate(const clap_plugin* plugin) {
+    Effect& effect = Effect::of(plugin);
+    effect.active = false;
+    effect.takeLoaded();
+}
 
 // Audio thread; never blocks or allocates.
 bool CLAP_ABI startProcessing(const clap_plugin* /*plugin*/) { return true; }
@@ -242,14 +297,12 @@ bool CLAP_ABI saveState(const clap_plugin* plugin, const clap_ostream* stream) {
                                      effect.pitch.load(std::memory_order_relaxed)});
 }
 
-// Main thread; allocates nothing, blocks only inside the host's stream. A refused state changes
-// no value.
+// Main thread; allocates nothing, blocks only inside the host's stream; while active it may ask
+// the host for a process call. A refused state changes no value.
 bool CLAP_ABI loadState(const clap_plugin* plugin, const clap_istream* stream) {
     clapstate::Values values{};
     if (!clapstate::read(stream, values)) return false;
-    Effect& effect = Effect::of(plugin);
-    effect.setValue(clapparam::kInGainId, values.inGainDb);
-    effect.setValue(clapparam::kPitchId, values.pitch);
+    Effect::of(plugin).load(values);
     return true;
 }
 
@@ -266,8 +319,8 @@ const void* CLAP_ABI extension(const clap_plugin* /*plugin*/, const char* id) {
 
 } // namespace
 
-const clap_plugin* create(const clap_plugin_descriptor* descriptor) {
-    auto* effect = new (std::nothrow) Effect(descriptor);
+const clap_plugin* create(const clap_plugin_descriptor* descriptor, const clap_host* host) {
+    auto* effect = new (std::nothrow) Effect(descriptor, host);
     if (effect == nullptr) return nullptr;
     clap_plugin& record = effect->record;
     record.init = init;

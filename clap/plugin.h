@@ -7,7 +7,8 @@
 namespace clapplugin {
 
 // Main thread; allocates one instance (null when memory runs out) and never calls the host. The
-// instance frees itself when the host calls its destroy.
-const clap_plugin* create(const clap_plugin_descriptor* descriptor);
+// instance frees itself when the host calls its destroy; it keeps host to ask it for a process
+// call after a state is loaded while active.
+const clap_plugin* create(const clap_plugin_descriptor* descriptor, const clap_host* host);
 
 } // namespace clapplugin

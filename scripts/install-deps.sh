@@ -15,7 +15,7 @@ case "${1:-}" in
 esac
 
 packages=(
-  cmake ninja-build g++ pkg-config googletest libbenchmark-dev
+  cmake ninja-build g++ pkg-config googletest libgtest-dev libbenchmark-dev
   libsndfile1-dev libcli11-dev help2man
   lv2-dev liblilv-dev lilv-utils
 )

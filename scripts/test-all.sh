@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing (scripts/install-deps.sh --all), checks the formatting, configures, builds and tests every
 # preset in turn, makes and checks the release packages from the builds of default, win32 and win64, then runs the whole
-# suite under valgrind memcheck and the fuzz target for about a minute; stops at the first failure.
+# suite under valgrind memcheck and the two fuzz targets for about a minute between them; stops at the first failure.
 #   scripts/test-all.sh                 everything (what CI runs)
 #   scripts/test-all.sh debug fuzz      only the jobs named
 set -euo pipefail

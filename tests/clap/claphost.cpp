@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +40,8 @@ const void* CLAP_ABI hostExtension(const clap_host* /*host*/, const char* /*id*/
     return nullptr;
 }
 void CLAP_ABI hostRequest(const clap_host* /*host*/) { ++hostCalls; }
+std::atomic<int> processRequests{0};
+void CLAP_ABI hostRequestProcess(const clap_host* /*host*/) { ++processRequests; }
 
 // Streams over a byte vector that move at most `step` bytes per call.
 struct Stream {
@@ -78,11 +81,12 @@ const clap_plugin_factory& clapFactory() {
 }
 
 clap_host testHost(clap_version version) {
-    return {version, nullptr,       "test host", "SlopeCrush", "",
-            "1",     hostExtension, hostRequest, hostRequest,  hostRequest};
+    return {version, nullptr,       "test host", "SlopeCrush",       "",
+            "1",     hostExtension, hostRequest, hostRequestProcess, hostRequest};
 }
 
 int hostCallCount() { return hostCalls; }
+int processRequestCount() { return processRequests; }
 
 EventList& EventList::value(std::uint32_t time, std::uint32_t id, double value,
                             std::uint16_t space) {
@@ -113,7 +117,6 @@ const clap_event_header* CLAP_ABI EventList::get(const clap_input_events* list,
 }
 
 ClapInstance::ClapInstance(double sampleRate) {
-    const clap_host host = testHost();
     plugin = clapFactory().create_plugin(&clapFactory(), &host, "com.tervik.slopecrush");
     if (plugin == nullptr || !plugin->init(plugin)) std::abort();
     params = static_cast<const clap_plugin_params*>(plugin->get_extension(plugin, CLAP_EXT_PARAMS));
@@ -139,7 +142,12 @@ std::int32_t ClapInstance::process(const float* left, const float* right, float*
     const clap_process call{-1,      frames, nullptr, &input,
                             &output, 1,      1,       events != nullptr ? events->list() : nullptr,
                             nullptr};
-    return plugin->process(plugin, &call);
+    const std::int32_t status = plugin->process(plugin, &call);
+    // A mask left set would let the host skip the audio as constant.
+    if (status == CLAP_PROCESS_CONTINUE && frames > 0) {
+        EXPECT_EQ(output.constant_mask, 0u);
+    }
+    return status;
 }
 
 std::vector<float> ClapInstance::render(const std::vector<float>& left,

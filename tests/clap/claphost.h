@@ -12,9 +12,11 @@
 const clap_plugin_entry& clapEntry();
 const clap_plugin_factory& clapFactory();
 
-// A host record whose every function counts its calls: a plug-in without a GUI needs none.
+// A host record whose every function counts its calls: a plug-in without a GUI needs none but
+// request_process, which it may call after a state is loaded while active (counted apart).
 clap_host testHost(clap_version version = {1, 2, 0});
 int hostCallCount();
+int processRequestCount();
 
 // Input events for one call: parameter values, or any header (other types and spaces).
 class EventList {
@@ -44,6 +46,7 @@ public:
     ClapInstance(const ClapInstance&) = delete;
     ClapInstance& operator=(const ClapInstance&) = delete;
 
+    const clap_host host = testHost(); // lives as long as the instance, as hosts keep theirs
     const clap_plugin* plugin = nullptr;
     const clap_plugin_params* params = nullptr;
     const clap_plugin_state* state = nullptr;

@@ -77,6 +77,8 @@ TEST(ClapParameters, TextsAreTheVstDisplayWithUnitsAndReadBack) {
     }
     EXPECT_EQ(instance.text(kPitch, 7), "8363.419 Hz");
     EXPECT_EQ(instance.text(kPitch, 99), "33143.89 Hz");
+    EXPECT_EQ(deltamod::rateIndexForPlainPitch(kNaN), 0);
+    EXPECT_EQ(instance.text(kPitch, kNaN), "4181.709 Hz") << "NaN is the lowest rate";
 
     EXPECT_EQ(instance.text(kInGain, -60.0), "-oo dB");
     EXPECT_EQ(instance.text(kInGain, 0.0), "0.000000 dB");
@@ -102,7 +104,13 @@ TEST(ClapParameters, TextsReadPlainNumbersAndRefuseNonsense) {
     EXPECT_EQ(read(kInGain, " -6.5 db "), -6.5);
     EXPECT_EQ(read(kInGain, "+40"), 12.0412);
     EXPECT_EQ(read(kInGain, "-oo"), -60.0);
+    EXPECT_EQ(read(kInGain, "-6 DB"), -6.0);
+    // A display text reads back as the value nearest to its number that shows it.
+    EXPECT_EQ(read(kInGain, "0.000000 dB"), 0.0);
     EXPECT_EQ(read(kPitch, "8000"), 6.0) << "the nearest rate, 7919.35 Hz";
+    EXPECT_EQ(read(kPitch, "8363.419 hz"), 7.0);
+    EXPECT_EQ(read(kPitch, "100000000000000000000 Hz"), 15.0);
+    EXPECT_EQ(read(kPitch, "1000000000000000000000 Hz"), 15.0);
     EXPECT_EQ(read(kPitch, "1e9 Hz"), -999.0);
     for (const char* nonsense : {"", " ", "abc", "dB", "-", ".", "1..2", "1 2", "nan", "inf",
                                  "12 kg", "12 dBx", "5 Hz", "-oo Hz"})
@@ -149,19 +157,18 @@ TEST(ClapState, RoundTripsThroughTrickleStreamsAndRefusesAnythingElse) {
 
     const ClapInstance restored;
     restored.flush(EventList().value(0, kInGain, 3.0).value(0, kPitch, 2.0));
+    const int requests = processRequestCount();
     ASSERT_TRUE(restored.load(bytes, 2));
+    EXPECT_EQ(processRequestCount(), requests + 1) << "loaded while active: the audio applies it";
     EXPECT_EQ(restored.value(kInGain), -7.25);
     EXPECT_EQ(restored.value(kPitch), 9.5);
 
     std::vector<unsigned char> longer = bytes;
     longer.push_back(0);
-    std::vector<unsigned char> foreign = bytes;
-    foreign[0] = 'X';
-    const std::vector<std::vector<unsigned char>> refused = {
+    std::vector<std::vector<unsigned char>> refused = {
         {},
         std::vector<unsigned char>(bytes.begin(), bytes.end() - 1),
         longer,
-        foreign,
         stateBytes(2, 1.0, 1.0),
         stateBytes(0, 1.0, 1.0),
         stateBytes(1, kNaN, 1.0),
@@ -169,11 +176,24 @@ TEST(ClapState, RoundTripsThroughTrickleStreamsAndRefusesAnythingElse) {
         stateBytes(1, 1.0, 16.0),
         stateBytes(1, -61.0, 1.0),
     };
+    for (std::size_t i = 0; i < 4; ++i) { // each byte of the magic
+        refused.push_back(bytes);
+        refused.back()[i] ^= 0x20;
+    }
     for (const auto& state : refused) {
         EXPECT_FALSE(restored.load(state, 5)) << state.size() << " bytes";
         EXPECT_EQ(restored.value(kInGain), -7.25);
         EXPECT_EQ(restored.value(kPitch), 9.5);
     }
+
+    // A stream that takes nothing fails the save at once; asked again it would be asked forever.
+    int calls = 0;
+    const clap_ostream full{&calls, [](const clap_ostream* stream, const void*, std::uint64_t) {
+                                return ++*static_cast<int*>(stream->ctx) < 100 ? std::int64_t{0}
+                                                                               : std::int64_t{-1};
+                            }};
+    EXPECT_FALSE(restored.state->save(restored.plugin, &full));
+    EXPECT_EQ(calls, 1);
 }
 
 } // namespace

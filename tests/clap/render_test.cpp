@@ -10,12 +10,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -194,6 +197,64 @@ TEST(ClapRender, CallsWithoutUsableBuffersFailWithoutWritingAndKeepTheirChanges)
             EXPECT_EQ(instance.value(kPitch), side * 4 + b) << "changes of a failed call count";
         }
     EXPECT_EQ(out, std::vector<float>(64, 9.0f)) << "a failed call writes nothing";
+}
+
+// A host's two threads at once: the main thread loads states, reads values and texts and saves,
+// while the audio thread processes and flushes events that set another gain. Once both are done
+// and audio runs, the gain shown must be the one playing: silence at -60 dB, sound at 0 dB. Run
+// under ThreadSanitizer by the tsan preset.
+TEST(ClapRender, AfterALoadRacesEventsTheValueShownIsTheOnePlaying) {
+    const ClapInstance instance;
+    const std::vector<float> dc(64, 0.5f);
+    std::vector<float> out(64);
+    std::atomic<int> started{0};
+    std::atomic<int> finished{0};
+    constexpr int kTrials = 3000; // unguarded, the race showed about once in 1000 trials
+    // Even trials load -60 dB against an event of 0 dB, odd ones the reverse.
+    const auto gainOf = [](int trial, bool loaded) {
+        return (trial % 2 == 0) == loaded ? -60.0 : 0.0;
+    };
+    std::vector<unsigned char> states[2];
+    for (int trial : {0, 1}) {
+        instance.flush(EventList().value(0, kInGain, gainOf(trial, true)));
+        states[trial] = instance.save(24);
+    }
+    std::thread main([&] {
+        for (int trial = 0; trial < kTrials; ++trial) {
+            for (int spins = 0; started.load() <= trial; ++spins)
+                if (spins > 1000) std::this_thread::yield(); // the machine may lack a free core
+            const std::vector<unsigned char>& bytes = states[trial % 2];
+            EXPECT_TRUE(instance.load(bytes, 24));
+            finished = trial + 1;
+            // What else the main thread may do while audio runs.
+            (void)instance.text(kPitch, instance.value(kPitch));
+            (void)instance.save(24);
+        }
+    });
+    int disagreements = 0;
+    for (int trial = 0; trial < kTrials && disagreements < 10; ++trial) {
+        EventList events;
+        events.value(0, kInGain, gainOf(trial, false));
+        started = trial + 1;
+        // Events all through the load, so that the last of them meets it; a load that has not
+        // come within 50 us is not running beside this thread, which then makes way for it.
+        const auto start = std::chrono::steady_clock::now();
+        for (int call = 0; finished.load() <= trial; ++call) {
+            if ((trial + call) % 3 == 0)
+                instance.flush(events);
+            else
+                instance.process(dc.data(), dc.data(), out.data(), out.data(), 32, &events);
+            if (std::chrono::steady_clock::now() - start > std::chrono::microseconds(50))
+                std::this_thread::yield();
+        }
+        instance.plugin->reset(instance.plugin);
+        instance.process(dc.data(), dc.data(), out.data(), out.data(), 64);
+        const bool silent = std::all_of(out.begin(), out.end(), [](float v) { return v == 0.0f; });
+        if (silent != (instance.value(kInGain) == -60.0)) ++disagreements;
+    }
+    started = kTrials;
+    main.join();
+    EXPECT_EQ(disagreements, 0);
 }
 
 } // namespace
