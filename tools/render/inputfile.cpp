@@ -64,7 +64,7 @@ std::int64_t announcedFrames(SNDFILE* file, const SF_INFO& info) {
 // Why libsndfile could not open a file, in words about the file: it calls a header with no sample
 // rate "SF_INFO struct incomplete", as if the program had left something out.
 std::string openFailure() {
-    const std::string why = sf_strerror(nullptr);
+    std::string why = sf_strerror(nullptr);
     std::string log(1 << 14, '\0');
     sf_command(nullptr, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
     log.resize(std::strlen(log.c_str()));

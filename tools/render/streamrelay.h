@@ -10,9 +10,9 @@
 
 class StreamRelay {
 public:
-    // source stays the caller's, and must outlive the relay. Throws Failure (ExitCode::Input)
+    // from stays the caller's, and must outlive the relay. Throws Failure (ExitCode::Input)
     // when the pipe cannot be made. Main thread; does not block.
-    explicit StreamRelay(int source);
+    explicit StreamRelay(int from);
     // Stops the copying (whatever libsndfile has not read is dropped). Main thread; waits for
     // the copying thread, which is never held up for long.
     ~StreamRelay();
