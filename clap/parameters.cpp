@@ -7,7 +7,7 @@
 namespace clapparam {
 
 bool describe(std::uint32_t index, clap_param_info* info) {
-    if (info == nullptr || !isKnown(index)) return false;
+    if (info == nullptr || !deltamod::isParameter(index)) return false;
     const deltamod::Parameter& parameter = deltamod::kParameters[index];
     std::memset(info, 0, sizeof(*info));
     info->id = index;

@@ -16,6 +16,8 @@ namespace {
 
 constexpr std::uint32_t kMainPortId = 0; // on either side; the two form an in-place pair
 constexpr std::uint32_t kChannels = 2;
+constexpr double kInGainDefault = deltamod::kParameters[deltamod::kInGain].defaultValue;
+constexpr double kPitchDefault = deltamod::kParameters[deltamod::kPitch].defaultValue;
 
 // Who owns the values: while the instance is inactive the main thread sets everything. While it is
 // active only the audio thread touches the converter, so a value shown and the value playing are
@@ -34,8 +36,8 @@ public:
     const clap_host* host;
     DeltaModConverter converter;
     // The plain values shown, as clamped; the converter holds what they select.
-    std::atomic<double> inGainDb{clapparam::kInGainDefault};
-    std::atomic<double> pitch{clapparam::kPitchDefault};
+    std::atomic<double> inGainDb{kInGainDefault};
+    std::atomic<double> pitch{kPitchDefault};
     static_assert(std::atomic<double>::is_always_lock_free, "values must be shared without locks");
     bool active = false; // main thread only
 
@@ -52,8 +54,8 @@ private:
     // The mailbox: a sequence lock over the last loaded values. Odd while the main thread writes,
     // so the audio thread never takes half of one load and half of another.
     std::atomic<std::uint64_t> loadSequence{0};
-    std::atomic<double> loadedInGainDb{clapparam::kInGainDefault};
-    std::atomic<double> loadedPitch{clapparam::kPitchDefault};
+    std::atomic<double> loadedInGainDb{kInGainDefault};
+    std::atomic<double> loadedPitch{kPitchDefault};
     std::uint64_t takenSequence = 0; // audio thread (or main while inactive)
 };
 
@@ -93,13 +95,13 @@ bool stereoChannels(const clap_audio_buffer* buffers, std::uint32_t count,
 Effect::Effect(const clap_plugin_descriptor* descriptor, const clap_host* host) : host(host) {
     record.desc = descriptor;
     record.plugin_data = this;
-    setValue(clapparam::kInGainId, clapparam::kInGainDefault);
-    setValue(clapparam::kPitchId, clapparam::kPitchDefault);
+    setValue(clapparam::kInGainId, kInGainDefault);
+    setValue(clapparam::kPitchId, kPitchDefault);
 }
 
 void Effect::setValue(std::uint32_t id, double value) {
-    if (!clapparam::isKnown(id)) return;
-    const double kept = clapparam::clamped(id, value);
+    if (!deltamod::isParameter(id)) return;
+    const double kept = deltamod::clampedPlainValue(static_cast<int>(id), value);
     if (id == clapparam::kInGainId) {
         inGainDb.store(kept, std::memory_order_relaxed);
         converter.setGain(deltamod::gainForDecibelControl(kept));
@@ -113,9 +115,10 @@ void Effect::load(const clapstate::Values& values) {
     // The values shown change now, as hosts read them right after a load; the sound follows at the
     // audio thread's next call. They are stored before the mailbox is filled, so whatever the
     // audio thread stores after taking it (its own events) is what stays shown.
-    inGainDb.store(clapparam::clamped(clapparam::kInGainId, values.inGainDb),
+    inGainDb.store(deltamod::clampedPlainValue(deltamod::kInGain, values.inGainDb),
                    std::memory_order_relaxed);
-    pitch.store(clapparam::clamped(clapparam::kPitchId, values.pitch), std::memory_order_relaxed);
+    pitch.store(deltamod::clampedPlainValue(deltamod::kPitch, values.pitch),
+                std::memory_order_relaxed);
     // Each value is stored with release, so an audio thread that sees it also sees the odd
     // sequence before it (no fences: ThreadSanitizer does not follow them).
     const std::uint64_t sequence = loadSequence.load(std::memory_order_relaxed);
@@ -260,7 +263,7 @@ bool CLAP_ABI paramInfo(const clap_plugin* /*plugin*/, std::uint32_t index, clap
 
 // Main thread (any thread is safe); never blocks or allocates.
 bool CLAP_ABI paramValue(const clap_plugin* plugin, std::uint32_t id, double* value) {
-    if (!clapparam::isKnown(id) || value == nullptr) return false;
+    if (!deltamod::isParameter(id) || value == nullptr) return false;
     const Effect& effect = Effect::of(plugin);
     *value = (id == clapparam::kInGainId ? effect.inGainDb : effect.pitch)
                  .load(std::memory_order_relaxed);
@@ -270,13 +273,15 @@ bool CLAP_ABI paramValue(const clap_plugin* plugin, std::uint32_t id, double* va
 // Main thread; never blocks or allocates.
 bool CLAP_ABI valueToText(const clap_plugin* /*plugin*/, std::uint32_t id, double value, char* text,
                           std::uint32_t capacity) {
-    return clapparam::valueToText(id, value, text, capacity);
+    return deltamod::isParameter(id) &&
+           deltamod::plainValueText(static_cast<int>(id), value, text, capacity);
 }
 
 // Main thread; never blocks or allocates.
 bool CLAP_ABI textToValue(const clap_plugin* /*plugin*/, std::uint32_t id, const char* text,
                           double* value) {
-    return clapparam::textToValue(id, text, value);
+    return deltamod::isParameter(id) &&
+           deltamod::plainValueFromText(static_cast<int>(id), text, value);
 }
 
 // Audio thread while active, else main thread; never blocks, allocates, locks or calls the host.

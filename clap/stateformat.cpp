@@ -38,7 +38,8 @@ double getDouble(const unsigned char* at) {
 }
 
 bool isValue(std::uint32_t id, double value) {
-    return std::isfinite(value) && clapparam::clamped(id, value) == value;
+    return std::isfinite(value) &&
+           deltamod::clampedPlainValue(static_cast<int>(id), value) == value;
 }
 
 } // namespace
