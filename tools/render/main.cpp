@@ -97,11 +97,15 @@ std::string frameCount(std::int64_t frames) {
     return std::to_string(frames) + (frames == 1 ? " frame" : " frames");
 }
 
-// Two significant digits at least: a short render runs below realtime, not at "0x".
+// Two significant digits below 10x: a short render runs below realtime, not at "0x". The places
+// follow the figure as rounded, so 0.00996 reads "0.010", not "0.0100".
 std::string speed(double factor) {
-    const int decimals = factor >= 10.0 || factor <= 0.0
-                             ? 0
-                             : std::min(6, 1 - static_cast<int>(std::floor(std::log10(factor))));
+    int decimals = 0;
+    if (factor > 0.0 && factor < 10.0) {
+        const double unit = std::pow(10.0, std::floor(std::log10(factor)) - 1.0);
+        const double rounded = std::round(factor / unit) * unit;
+        decimals = std::min(12, 1 - static_cast<int>(std::floor(std::log10(rounded))));
+    }
     char text[32];
     std::snprintf(text, sizeof(text), "%.*fx", decimals, factor);
     return text;
