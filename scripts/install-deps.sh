@@ -58,7 +58,14 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
-  "${as_root[@]}" apt-get update -qq
+  # A mirror caught mid-sync can fail one index while the rest refresh; the install then works
+  # from what was fetched, so a failed refresh is only a warning and the install decides.
+  if ! update_log=$("${as_root[@]}" apt-get update -qq 2>&1); then
+    failed=$(sed -n 's/^E: Failed to fetch \([^ ]*\).*/\1/p' <<<"$update_log")
+    echo "warning: apt-get update could not refresh ${failed:-every package index}; installing" \
+         "from the indexes it has" >&2
+    [ -n "$failed" ] || echo "$update_log" >&2
+  fi
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
     apt-get install -y -qq "${missing[@]}"
 fi
