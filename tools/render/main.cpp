@@ -3,7 +3,7 @@
 // plug-in with --info.
 
 #include "commandline.h"
-#include "demo.h"
+#include "demosource.h"
 #include "failure.h"
 #include "info.h"
 #include "inputfile.h"

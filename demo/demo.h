@@ -3,8 +3,6 @@
 // every run.
 #pragma once
 
-#include "source.h"
-
 #include <vector>
 
 namespace demo {
@@ -20,17 +18,3 @@ struct Signal {
 Signal make();
 
 } // namespace demo
-
-// The demo as a source to render.
-class DemoSource : public Source {
-public:
-    DemoSource() : signal(demo::make()) {}
-
-    int sampleRate() const override { return demo::kSampleRate; }
-    std::int64_t frames() const override { return static_cast<std::int64_t>(signal.left.size()); }
-    int read(float* left, float* right, int count) override;
-
-private:
-    demo::Signal signal;
-    std::size_t position = 0;
-};
