@@ -26,7 +26,7 @@ std::vector<float> noise(std::uint32_t& state) {
     return samples;
 }
 
-double nsPerFrame(DeltaModConverter& converter, const std::vector<float>& left,
+double nsPerFrame(deltamod::Converter& converter, const std::vector<float>& left,
                   const std::vector<float>& right, int block) {
     std::vector<float> out0(static_cast<std::size_t>(block));
     std::vector<float> out1(out0.size());
@@ -53,7 +53,7 @@ int main() {
     std::uint32_t state = 0x2545F491u;
     const std::vector<float> left = noise(state);
     const std::vector<float> right = noise(state);
-    DeltaModConverter converter;
+    deltamod::Converter converter;
     for (const int block : {128, 512, 4096}) {
         const double ns = nsPerFrame(converter, left, right, block);
         std::printf("process, %4d frames       %6.2f ns/frame  %4.0f M frames/s\n", block, ns,

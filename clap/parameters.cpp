@@ -14,7 +14,7 @@ bool describe(std::uint32_t index, clap_param_info* info) {
     // A stepped parameter is a choice among the rates, which hosts show by their texts.
     info->flags = CLAP_PARAM_IS_AUTOMATABLE |
                   (parameter.stepped ? CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM : 0U);
-    copyText(info->name, parameter.name, CLAP_NAME_SIZE - 1);
+    numbertext::copyText(info->name, parameter.name, CLAP_NAME_SIZE - 1);
     info->min_value = parameter.minimum;
     info->max_value = parameter.maximum;
     info->default_value = parameter.defaultValue;

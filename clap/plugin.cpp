@@ -34,7 +34,7 @@ public:
 
     clap_plugin record{};
     const clap_host* host;
-    DeltaModConverter converter;
+    deltamod::Converter converter;
     // The plain values shown, as clamped; the converter holds what they select.
     std::atomic<double> inGainDb{kInGainDefault};
     std::atomic<double> pitch{kPitchDefault};
@@ -241,7 +241,7 @@ bool CLAP_ABI portInfo(const clap_plugin* /*plugin*/, std::uint32_t index, bool 
     if (index != 0 || info == nullptr) return false;
     std::memset(info, 0, sizeof(*info));
     info->id = kMainPortId;
-    copyText(info->name, isInput ? "Input" : "Output", CLAP_NAME_SIZE - 1);
+    numbertext::copyText(info->name, isInput ? "Input" : "Output", CLAP_NAME_SIZE - 1);
     info->flags = CLAP_AUDIO_PORT_IS_MAIN; // 32-bit samples only
     info->channel_count = kChannels;
     info->port_type = CLAP_PORT_STEREO;

@@ -5,10 +5,9 @@
 
 #include <array>
 
-namespace {
+namespace deltamod {
 
-using deltamod::kNumRates;
-using deltamod::quantise;
+namespace {
 
 constexpr double kStepSize = 0.03125; // 1/32: the level of one counter step
 // The counter's range. It starts at 0, moves up only while below the quantised target, which is
@@ -30,12 +29,12 @@ constexpr std::array<double, kNumCounts> kLevels = levelTable();
 
 // The mix x 0.5 x gain x 4 is the target, and the target x 32 the quantiser's input; folded
 // into one factor, see quantise.
-constexpr double kMixToQuantiser = 0.5 * deltamod::kGainScale * 32.0;
+constexpr double kMixToQuantiser = 0.5 * kGainScale * 32.0;
 
 constexpr bool ratesSuitTheStepPhase() {
-    for (float rate : deltamod::kRatesHz)
-        if (!(rate >= 4096.0f && rate < deltamod::kReferenceRate)) return false;
-    return deltamod::kReferenceRate == 44100.0f;
+    for (float rate : kRatesHz)
+        if (!(rate >= 4096.0f && rate < kReferenceRate)) return false;
+    return kReferenceRate == 44100.0f;
 }
 static_assert(ratesSuitTheStepPhase(),
               "the step phase is exact for rates from 2^12 up to the reference rate 44100");
@@ -44,29 +43,27 @@ static_assert(ratesSuitTheStepPhase(),
 constexpr std::array<PhaseIncrement, kNumRates> phaseIncrements() {
     std::array<PhaseIncrement, kNumRates> increments{};
     for (int i = 0; i < kNumRates; ++i)
-        increments[i] = PhaseIncrement::of(deltamod::kRatesHz[i], deltamod::kReferenceRate);
+        increments[i] = PhaseIncrement::of(kRatesHz[i], kReferenceRate);
     return increments;
 }
 constexpr std::array<PhaseIncrement, kNumRates> kPhaseIncrements = phaseIncrements();
 
 } // namespace
 
-void DeltaModConverter::setRateIndex(int index) {
-    const int inside = index < 0                         ? 0
-                       : index > deltamod::kMaxRateIndex ? deltamod::kMaxRateIndex
-                                                         : index;
+void Converter::setRateIndex(int index) {
+    const int inside = index < 0 ? 0 : index > kMaxRateIndex ? kMaxRateIndex : index;
     rateIndexValue.store(inside, std::memory_order_relaxed);
 }
 
-void DeltaModConverter::reset() {
+void Converter::reset() {
     counter = 0;
     stepPhase = 0.0f;
     wideSteps = 0;
     smoothedOutput = 0.0f;
 }
 
-void DeltaModConverter::process(const float* in0, const float* in1, float* out0, float* out1,
-                                std::size_t frames) {
+void Converter::process(const float* in0, const float* in1, float* out0, float* out1,
+                        std::size_t frames) {
     // The state lives in locals for the block. The outputs may point anywhere, this object
     // included, so state kept in members would be stored and reloaded round every output store,
     // and that round trip would lengthen the smoother's chain, which sets the pace.
@@ -74,7 +71,7 @@ void DeltaModConverter::process(const float* in0, const float* in1, float* out0,
     int count = counter;
     unsigned wide = wideSteps;
     float y = smoothedOutput;
-    constexpr double coefficient = deltamod::kSmoothing;
+    constexpr double coefficient = kSmoothing;
 
     for (std::size_t i = 0; i < frames; ++i) {
         // Both inputs are read before either output is written: the buffers may be the same.
@@ -126,3 +123,5 @@ void DeltaModConverter::process(const float* in0, const float* in1, float* out0,
     wideSteps = static_cast<std::uint16_t>(wide & 0xFFFFu);
     smoothedOutput = y;
 }
+
+} // namespace deltamod

@@ -1,4 +1,4 @@
-// DeltaModConverter: the effect's sound, free of any plug-in format. It mixes two inputs to mono,
+// Converter: the effect's sound, free of any plug-in format. It mixes two inputs to mono,
 // applies the input gain and follows the mix with a counter that steps 1/32 up or down at one of
 // sixteen conversion rates; a gate silences the idle counter and a one-pole smoother rounds off the
 // stair-steps. The same value goes to both outputs.
@@ -12,9 +12,11 @@
 #include <cstddef>
 #include <cstdint>
 
-class DeltaModConverter {
+namespace deltamod {
+
+class Converter {
 public:
-    DeltaModConverter() = default;
+    Converter() = default;
 
     // Any thread; lock-free, never blocks or allocates. The converter reads the rate index at every
     // frame and the gain at every step, so a change takes effect from the next one, also in the
@@ -51,3 +53,5 @@ private:
     static_assert(std::atomic<float>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
                   "parameters must be shared without locks");
 };
+
+} // namespace deltamod

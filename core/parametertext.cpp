@@ -100,19 +100,20 @@ double inGainForText(const Number& number) {
 } // namespace
 
 void gainDisplay(float converterGain, char* text, std::int32_t maxLen) {
-    decibelText(converterGain * kGainScale, text, maxLen);
+    numbertext::decibelText(converterGain * kGainScale, text, maxLen);
 }
 
 void rateDisplay(int rateIndex, char* text, std::int32_t maxLen) {
-    floatText(kRatesHz[static_cast<std::size_t>(rateIndexForPlainPitch(rateIndex))], text, maxLen);
+    numbertext::floatText(kRatesHz[static_cast<std::size_t>(rateIndexForPlainPitch(rateIndex))],
+                          text, maxLen);
 }
 
 bool plainValueText(int index, double value, char* text, std::size_t capacity) {
     if (!isParameter(index) || text == nullptr || capacity == 0) return false;
     char full[kTextSize];
     displayNumber(index, value, full);
-    appendText(full, " ", kTextSize - 1);
-    appendText(full, kParameters[index].unit, kTextSize - 1);
+    numbertext::appendText(full, " ", kTextSize - 1);
+    numbertext::appendText(full, kParameters[index].unit, kTextSize - 1);
     // A text cut short would show another number, so a short buffer answers false; it still
     // gets what fits, terminated, and never a byte past its capacity.
     const std::size_t length = std::strlen(full);
@@ -127,8 +128,9 @@ bool plainValueFromText(int index, const char* text, double* value) {
     while (isSpace(*text))
         ++text;
     const char* unit = kParameters[index].unit;
-    if (index == kInGain && std::strncmp(text, kNoLevel, sizeof(kNoLevel) - 1) == 0) {
-        if (!onlyUnitFollows(text + sizeof(kNoLevel) - 1, unit)) return false;
+    if (index == kInGain &&
+        std::strncmp(text, numbertext::kNoLevel, sizeof(numbertext::kNoLevel) - 1) == 0) {
+        if (!onlyUnitFollows(text + sizeof(numbertext::kNoLevel) - 1, unit)) return false;
         *value = kParameters[kInGain].minimum;
         return true;
     }

@@ -18,6 +18,8 @@
 
 #include <cstdint>
 
+namespace deltamod {
+
 // What the phase needs of one conversion rate, worked out once.
 struct PhaseIncrement {
     double rate;      // added on a frame without a step
@@ -73,3 +75,5 @@ private:
     float phase;
 #endif
 };
+
+} // namespace deltamod

@@ -70,12 +70,12 @@ public:
 
     // Main thread: texts through the framework's value-to-text tools.
     void getParameterName(VstInt32 index, char* text) override {
-        if (index == kRate) copyText(text, "Rate", kParamTextLength);
-        if (index == kDepth) copyText(text, "Depth", kParamTextLength);
+        if (index == kRate) numbertext::copyText(text, "Rate", kParamTextLength);
+        if (index == kDepth) numbertext::copyText(text, "Depth", kParamTextLength);
     }
     void getParameterLabel(VstInt32 index, char* label) override {
-        if (index == kRate) copyText(label, "Hz", kParamTextLength);
-        if (index == kDepth) copyText(label, "%", kParamTextLength);
+        if (index == kRate) numbertext::copyText(label, "Hz", kParamTextLength);
+        if (index == kDepth) numbertext::copyText(label, "%", kParamTextLength);
     }
     void getParameterDisplay(VstInt32 index, char* text) override {
         if (index == kRate) float2string(rateHz(), text, kParamTextLength); // "10.00000"
@@ -85,11 +85,11 @@ public:
         }
     }
     bool getEffectName(char* name) override {
-        copyText(name, "Tremolo", kNameLength);
+        numbertext::copyText(name, "Tremolo", kNameLength);
         return true;
     }
     bool getVendorString(char* text) override {
-        copyText(text, "SlopeCrush examples", kVendorLength);
+        numbertext::copyText(text, "SlopeCrush examples", kVendorLength);
         return true;
     }
 

@@ -60,7 +60,7 @@ bool AudioEffectX::deallocateArrangement(VstSpeakerArrangement** arrangement) {
 bool AudioEffectX::copySpeaker(VstSpeakerProperties* to, VstSpeakerProperties* from) {
     if (to == nullptr || from == nullptr) return false;
     // At most 63 characters and a zero: a name the host left unterminated is cut, not overrun.
-    copyText(to->name, from->name, kMaxSpeakerName);
+    numbertext::copyText(to->name, from->name, kMaxSpeakerName);
     // Bit for bit: a NaN payload or a negative zero passes through as the host wrote it. memmove
     // keeps a copy onto itself defined.
     std::memmove(&to->type, &from->type, sizeof(to->type));

@@ -6,16 +6,16 @@
 #include <cmath>
 
 void AudioEffect::float2string(float value, char* text, VstInt32 maxLen) {
-    floatText(value, text, maxLen);
+    numbertext::floatText(value, text, maxLen);
 }
 
 // The same as decibelText, but through float2string, which an effect may override.
 void AudioEffect::dB2string(float value, char* text, VstInt32 maxLen) {
     // Zero, negative and NaN amplitudes have no level in decibels.
     if (value > 0.0f)
-        float2string(decibelsOf(value), text, maxLen);
+        float2string(numbertext::decibelsOf(value), text, maxLen);
     else
-        copyText(text, kNoLevel, maxLen);
+        numbertext::copyText(text, numbertext::kNoLevel, maxLen);
 }
 
 void AudioEffect::Hz2string(float samples, char* text, VstInt32 maxLen) {
@@ -24,23 +24,23 @@ void AudioEffect::Hz2string(float samples, char* text, VstInt32 maxLen) {
     if (samples == 0.0f || std::isnan(samples))
         float2string(0.0f, text, maxLen);
     else
-        float2string(toFloat(rate / samples), text, maxLen);
+        float2string(numbertext::toFloat(rate / samples), text, maxLen);
 }
 
 void AudioEffect::ms2string(float samples, char* text, VstInt32 maxLen) {
     const double thousandfold = static_cast<double>(samples) * 1000.0;
     const double rate = getSampleRate();
-    float2string(toFloat(thousandfold / rate), text, maxLen);
+    float2string(numbertext::toFloat(thousandfold / rate), text, maxLen);
 }
 
 void AudioEffect::int2string(VstInt32 value, char* text, VstInt32 maxLen) {
     // Nine digits is the most the digit loop can write. The lower end is tested before the
     // negation, so the most negative 32-bit value never gets negated.
     if (value >= 100000000 || value <= -1000000000) {
-        copyText(text, kHuge, maxLen);
+        numbertext::copyText(text, numbertext::kHuge, maxLen);
         return;
     }
-    copyText(text, value < 0 ? "-" : "", maxLen);
+    numbertext::copyText(text, value < 0 ? "-" : "", maxLen);
     if (value < 0) value = -value;
 
     bool started = false; // no leading zeros
@@ -49,9 +49,9 @@ void AudioEffect::int2string(VstInt32 value, char* text, VstInt32 maxLen) {
         value -= digit * divisor;
         if (started || digit > 0) {
             const char oneDigit[2] = {static_cast<char>('0' + digit), 0};
-            appendText(text, oneDigit, maxLen);
+            numbertext::appendText(text, oneDigit, maxLen);
             started = true;
         }
     }
-    if (!started) appendText(text, "0", maxLen); // zero reads "0", not an empty text
+    if (!started) numbertext::appendText(text, "0", maxLen); // zero reads "0", not an empty text
 }

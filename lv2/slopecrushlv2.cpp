@@ -1,4 +1,4 @@
-// SlopeCrush as an LV2 plug-in: DeltaModConverter behind the six ports of ports.ttl. The wrapper
+// SlopeCrush as an LV2 plug-in: deltamod::Converter behind the six ports of ports.ttl. The wrapper
 // turns the two control values into the converter's gain and rate index and hands it the audio
 // buffers; the sound is the converter's, the same as the VST edition's.
 
@@ -79,7 +79,7 @@ private:
         if (pitchPort) converter.setRateIndex(deltamod::rateIndexForPlainPitch(*pitchPort));
     }
 
-    DeltaModConverter converter;
+    deltamod::Converter converter;
     const float* inLeft = nullptr;
     const float* inRight = nullptr;
     float* outLeft = nullptr;

@@ -9,6 +9,8 @@
 // Threads: any; the control word is per thread.
 #pragma once
 
+namespace numbertext {
+
 template <typename Function> double atLibraryDefaults(Function compute) {
 #if defined(__i386__)
     // Windows starts every thread at 53-bit precision, Linux at 64-bit; both round to nearest and
@@ -28,3 +30,5 @@ template <typename Function> double atLibraryDefaults(Function compute) {
     return compute();
 #endif
 }
+
+} // namespace numbertext

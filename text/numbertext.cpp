@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace numbertext {
+
 void copyText(char* dst, const char* src, std::int32_t n) {
     if (dst == nullptr || n < 0) return;
     std::int32_t i = 0;
@@ -135,3 +137,5 @@ void decibelText(float value, char* text, std::int32_t maxLen) {
     else
         copyText(text, kNoLevel, maxLen);
 }
+
+} // namespace numbertext

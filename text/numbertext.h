@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace numbertext {
+
 // The texts of a number beyond the format's range and of an amplitude with no level in decibels.
 inline constexpr char kHuge[] = "Huge!";
 inline constexpr char kNoLevel[] = "-oo";
@@ -34,3 +36,5 @@ void decibelText(float value, char* text, std::int32_t maxLen);
 float toFloat(double value);
 // 20 log10(amplitude) rounded to float, for an amplitude above 0.
 float decibelsOf(float amplitude);
+
+} // namespace numbertext

@@ -11,7 +11,7 @@ DeltaModEffect::DeltaModEffect(audioMasterCallback audioMaster)
     setNumOutputs(2);
     setUniqueID(kUniqueID);
     canProcessReplacing(true);
-    copyText(programName, "Default", kProgramNameLength);
+    numbertext::copyText(programName, "Default", kProgramNameLength);
     // The converter counts its rates against 44.1 kHz whatever sample rate the host sets later.
 }
 

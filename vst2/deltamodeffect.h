@@ -1,6 +1,6 @@
 // DeltaModEffect: the converter as a 2-in, 2-out effect of this framework, with two parameters
 // (InGain, Pitch) and one program. It keeps the host's normalised values and the texts; the
-// sound is DeltaModConverter's.
+// sound is deltamod::Converter's.
 #pragma once
 
 #include "audioeffectx.h"
@@ -51,5 +51,5 @@ protected:
     // Pitch as the host set it; the converter holds the rate index it selects, and InGain
     // itself. Written from any host thread.
     std::atomic<float> pitch{deltamod::kParameters[deltamod::kPitch].normalisedDefault};
-    DeltaModConverter converter;
+    deltamod::Converter converter;
 };

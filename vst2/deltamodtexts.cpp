@@ -16,12 +16,12 @@ constexpr VstInt32 kVendorTextLength = 64;
 
 void DeltaModEffect::getParameterName(VstInt32 index, char* text) {
     if (deltamod::isParameter(index))
-        copyText(text, deltamod::kParameters[index].name, kParameterTextLength);
+        numbertext::copyText(text, deltamod::kParameters[index].name, kParameterTextLength);
 }
 
 void DeltaModEffect::getParameterLabel(VstInt32 index, char* label) {
     if (deltamod::isParameter(index))
-        copyText(label, deltamod::kParameters[index].unit, kParameterTextLength);
+        numbertext::copyText(label, deltamod::kParameters[index].unit, kParameterTextLength);
 }
 
 // What the converter plays, so the display shows the gain and the rate in use.
@@ -32,22 +32,25 @@ void DeltaModEffect::getParameterDisplay(VstInt32 index, char* text) {
 }
 
 void DeltaModEffect::setProgramName(char* name) {
-    if (name != nullptr) copyText(programName, name, kProgramNameLength); // no name: keep the old
+    if (name != nullptr)
+        numbertext::copyText(programName, name, kProgramNameLength); // no name: keep the old
 }
 
-void DeltaModEffect::getProgramName(char* name) { copyText(name, programName, kProgramNameLength); }
+void DeltaModEffect::getProgramName(char* name) {
+    numbertext::copyText(name, programName, kProgramNameLength);
+}
 
 bool DeltaModEffect::getEffectName(char* name) {
-    copyText(name, deltamod::kEffectName, kEffectNameLength);
+    numbertext::copyText(name, deltamod::kEffectName, kEffectNameLength);
     return true;
 }
 
 bool DeltaModEffect::getVendorString(char* text) {
-    copyText(text, deltamod::kVendor, kVendorTextLength);
+    numbertext::copyText(text, deltamod::kVendor, kVendorTextLength);
     return true;
 }
 
 bool DeltaModEffect::getProductString(char* text) {
-    copyText(text, deltamod::kProduct, kVendorTextLength);
+    numbertext::copyText(text, deltamod::kProduct, kVendorTextLength);
     return true;
 }

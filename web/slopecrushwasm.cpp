@@ -1,4 +1,4 @@
-// SlopeCrush for Web Audio: one DeltaModConverter behind a few C functions, built as a standalone
+// SlopeCrush for Web Audio: one deltamod::Converter behind a few C functions, built as a standalone
 // WebAssembly module with no JavaScript glue. Each instance of the module is one effect: the
 // processor copies a block into the input buffers, calls slopecrush_process and copies the output
 // buffers out. The parameters' names, ranges, defaults and texts come from here too, so no
@@ -28,7 +28,7 @@ constexpr int kCapacity = 8192;
 enum Buffer { kInLeft, kInRight, kOutLeft, kOutRight, kNumBuffers };
 float buffers[kNumBuffers][kCapacity];
 
-DeltaModConverter converter;
+deltamod::Converter converter;
 
 char text[32]; // the last value text
 

@@ -296,8 +296,8 @@ TEST(ValueTextTools, NegativeLengthWritesNothing) {
         [&](char* t, VstInt32 n) { effect.Hz2string(1.0f, t, n); },
         [&](char* t, VstInt32 n) { effect.ms2string(1.0f, t, n); },
         [&](char* t, VstInt32 n) { effect.int2string(-5, t, n); },
-        [&](char* t, VstInt32 n) { copyText(t, "abc", n); },
-        [&](char* t, VstInt32 n) { appendText(t, "abc", n); },
+        [&](char* t, VstInt32 n) { numbertext::copyText(t, "abc", n); },
+        [&](char* t, VstInt32 n) { numbertext::appendText(t, "abc", n); },
     };
     for (const Tool& tool : tools) {
         Buffer buffer;

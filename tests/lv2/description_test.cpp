@@ -106,7 +106,7 @@ TEST(Lv2Description, SixPortsWithTheEffectsRangesAndRates) {
             continue;
         }
         char rate[16] = {};
-        floatText(deltamod::kRatesHz[index], rate, 8);
+        numbertext::floatText(deltamod::kRatesHz[index], rate, 8);
         EXPECT_EQ(lilv_node_as_string(lilv_scale_point_get_label(point)),
                   std::string(rate) + " Hz");
     }

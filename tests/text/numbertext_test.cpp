@@ -22,12 +22,12 @@ TEST(BoundedText, CopyReadsAtMostNCharactersOfTheSource) {
     // allocation, which the sanitizer build reports.
     const std::vector<char> source(8, 'x');
     Buffer buffer;
-    copyText(buffer.data(), source.data(), 8);
+    numbertext::copyText(buffer.data(), source.data(), 8);
     EXPECT_EQ(buffer.text(), "xxxxxxxx");
     EXPECT_EQ(buffer.touched(), 9u);
 
     Buffer empty;
-    copyText(empty.data(), nullptr, 4);
+    numbertext::copyText(empty.data(), nullptr, 4);
     EXPECT_EQ(empty.text(), "");
     EXPECT_EQ(empty.touched(), 5u);
     EXPECT_TRUE(empty.zeroFrom(0, 5));
@@ -35,22 +35,22 @@ TEST(BoundedText, CopyReadsAtMostNCharactersOfTheSource) {
 
 TEST(BoundedText, AppendKeepsTheFirstNCharactersAndStaysInside) {
     Buffer buffer;
-    copyText(buffer.data(), "abc", 4);
-    appendText(buffer.data(), "xyz", 4);
+    numbertext::copyText(buffer.data(), "abc", 4);
+    numbertext::appendText(buffer.data(), "xyz", 4);
     EXPECT_EQ(buffer.text(), "abcx");
     EXPECT_EQ(buffer.touched(), 5u);
 
     // An old text already longer than n: it is cut at n, and the bytes behind stay as they were.
     Buffer full;
     std::memcpy(full.data(), "abcdefgh", 9);
-    appendText(full.data(), "xyz", 4);
+    numbertext::appendText(full.data(), "xyz", 4);
     EXPECT_EQ(full.text(), "abcd");
     EXPECT_EQ(std::string(full.data() + 5, 3), "fgh");
 
     Buffer unchanged;
-    copyText(unchanged.data(), "ab", 8);
-    appendText(unchanged.data(), nullptr, 8);
-    appendText(unchanged.data(), "", 8);
+    numbertext::copyText(unchanged.data(), "ab", 8);
+    numbertext::appendText(unchanged.data(), nullptr, 8);
+    numbertext::appendText(unchanged.data(), "", 8);
     EXPECT_EQ(unchanged.text(), "ab");
     EXPECT_TRUE(unchanged.zeroFrom(2, 9));
 }

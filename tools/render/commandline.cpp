@@ -138,8 +138,9 @@ void describe(CLI::App& app, Options& o, std::optional<int>& block) {
                       parameters::number(inGain.normalisedDefault) + ")")
             ->type_name("0..1");
     addParsed(app, "--gain-db", o.gain, parameters::parseGainDb,
-              std::string(inGain.name) + " in " + inGain.unit + ", as its display shows it: " +
-                  parameters::gainDbRange() + " (0 is unity; -inf or " + kNoLevel + " is silence)")
+              std::string(inGain.name) + " in " + inGain.unit +
+                  ", as its display shows it: " + parameters::gainDbRange() +
+                  " (0 is unity; -inf or " + numbertext::kNoLevel + " is silence)")
         ->type_name("DB")
         ->excludes(gain);
     const std::string rates = rateScaling();
