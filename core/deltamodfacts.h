@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace deltamod {
 
@@ -22,17 +23,17 @@ constexpr float kReferenceRate = 44100.0f;
 // "InGain" as the converter takes it: the mono mix is scaled by gain x 4, so 0.25 is unity and
 // 1.0 is +12.04 dB.
 constexpr float kGainScale = 4.0f;
-constexpr float kDefaultGain = 0.25f;
+// The default is unity, 0 dB: the gain 1 / kGainScale.
+constexpr double kDefaultGainDb = 0.0;
+constexpr float kDefaultGain = 1.0f / kGainScale;
+static_assert(kDefaultGainDb == 0.0 && kDefaultGain * kGainScale == 1.0f,
+              "the default InGain is unity in both forms");
 // The top of "InGain" in dB, 20 log10(4) = 12.04119..., rounded up so that the figure the display
 // shows is accepted.
 constexpr double kMaxGainDb = 12.0412;
 // The lowest value of a decibel control (the editions whose hosts show plain values): it means
 // silence.
 constexpr double kMinGainDb = -60.0;
-
-// "Pitch" as a normalised value: it selects rate index value x 15, truncated.
-constexpr float kDefaultPitch = 0.95f;
-constexpr int kDefaultRateIndex = 14;
 
 constexpr float kSmoothing = 0.65f; // the one-pole smoother's coefficient
 
@@ -53,6 +54,10 @@ constexpr int rateIndexForPlainPitch(double value) {
     if (value >= kMaxRateIndex) return kMaxRateIndex;
     return static_cast<int>(value);
 }
+
+// "Pitch" as a normalised value: 0.95 selects index 14, 24857.9 Hz.
+constexpr float kDefaultPitch = 0.95f;
+constexpr int kDefaultRateIndex = rateIndexFor(kDefaultPitch);
 
 // A "Pitch" value that selects rate index i (0..15): the middle of the index's interval, safe from
 // rounding either way, also for a plug-in that multiplies in single precision. Index 15 is reached
@@ -78,6 +83,13 @@ inline int nearestRateIndex(double hz) {
 inline float gainForDecibels(double db) {
     const double gain = 0.25 * std::pow(10.0, db / 20.0);
     return gain < 1.0 ? static_cast<float>(gain) : 1.0f;
+}
+
+// The level in dB of an "InGain" value, 20 log10(gain x 4) worked out in double; a gain of 0,
+// below or NaN has no level: minus infinity.
+inline double decibelsForGain(float gain) {
+    if (!(gain > 0.0f)) return -std::numeric_limits<double>::infinity();
+    return 20.0 * std::log10(static_cast<double>(gain) * kGainScale);
 }
 
 // The "InGain" value for a decibel control's plain value: the range is kMinGainDb..kMaxGainDb,

@@ -29,7 +29,7 @@ struct Parameter {
 
 // InGain's lowest value is silence, not -60 dB. Pitch's default is the rate index 14 either way.
 inline constexpr Parameter kParameters[kNumParameters] = {
-    {"InGain", "gain", "dB", kMinGainDb, kMaxGainDb, 0.0, kDefaultGain, false},
+    {"InGain", "gain", "dB", kMinGainDb, kMaxGainDb, kDefaultGainDb, kDefaultGain, false},
     {"Pitch", "pitch", "Hz", 0.0, kMaxRateIndex, kDefaultRateIndex, kDefaultPitch, true},
 };
 

@@ -74,6 +74,13 @@ bool onlyUnitFollows(const char* at, const char* unit) {
     return *at == 0;
 }
 
+// What follows prefix at the start of text, in any case; null when text does not start with it.
+const char* startsWith(const char* text, const char* prefix) {
+    for (; *prefix != 0; ++text, ++prefix)
+        if (lower(*text) != lower(*prefix)) return nullptr;
+    return text;
+}
+
 bool sameText(const char* a, const char* aEnd, const char* b) {
     const std::size_t length = static_cast<std::size_t>(aEnd - a);
     return std::strlen(b) == length && std::memcmp(a, b, length) == 0;
@@ -128,11 +135,15 @@ bool plainValueFromText(int index, const char* text, double* value) {
     while (isSpace(*text))
         ++text;
     const char* unit = kParameters[index].unit;
-    if (index == kInGain &&
-        std::strncmp(text, numbertext::kNoLevel, sizeof(numbertext::kNoLevel) - 1) == 0) {
-        if (!onlyUnitFollows(text + sizeof(numbertext::kNoLevel) - 1, unit)) return false;
-        *value = kParameters[kInGain].minimum;
-        return true;
+    // Silence, as the display writes it or as minus infinity (which the renderer takes too).
+    if (index == kInGain) {
+        for (const char* silence : {numbertext::kNoLevel, "-inf"}) {
+            const char* after = startsWith(text, silence);
+            if (after == nullptr) continue;
+            if (!onlyUnitFollows(after, unit)) return false;
+            *value = kParameters[kInGain].minimum;
+            return true;
+        }
     }
     Number number;
     if (!readNumber(text, number) || !onlyUnitFollows(number.end, unit)) return false;

@@ -20,10 +20,6 @@ namespace {
 constexpr VstInt32 kRate = 0;  // 0..1: 0 to 20 Hz
 constexpr VstInt32 kDepth = 1; // 0..1: 0 to 100 %
 constexpr float kMaxRateHz = 20.0f;
-// The longest texts the host takes (its buffers hold one byte more).
-constexpr VstInt32 kParamTextLength = 8;
-constexpr VstInt32 kNameLength = 32;
-constexpr VstInt32 kVendorLength = 64;
 
 // Hosts send 0..1; anything else (NaN included) must not push the gain above 1.
 float unit(float value) { return value > 0.0f ? std::fmin(value, 1.0f) : 0.0f; }
@@ -70,26 +66,26 @@ public:
 
     // Main thread: texts through the framework's value-to-text tools.
     void getParameterName(VstInt32 index, char* text) override {
-        if (index == kRate) numbertext::copyText(text, "Rate", kParamTextLength);
-        if (index == kDepth) numbertext::copyText(text, "Depth", kParamTextLength);
+        if (index == kRate) numbertext::copyText(text, "Rate", kParameterTextLength);
+        if (index == kDepth) numbertext::copyText(text, "Depth", kParameterTextLength);
     }
     void getParameterLabel(VstInt32 index, char* label) override {
-        if (index == kRate) numbertext::copyText(label, "Hz", kParamTextLength);
-        if (index == kDepth) numbertext::copyText(label, "%", kParamTextLength);
+        if (index == kRate) numbertext::copyText(label, "Hz", kParameterTextLength);
+        if (index == kDepth) numbertext::copyText(label, "%", kParameterTextLength);
     }
     void getParameterDisplay(VstInt32 index, char* text) override {
-        if (index == kRate) float2string(rateHz(), text, kParamTextLength); // "10.00000"
+        if (index == kRate) float2string(rateHz(), text, kParameterTextLength); // "10.00000"
         if (index == kDepth) {
             const long percent = std::lround(depth.load() * 100.0f);
-            int2string(static_cast<VstInt32>(percent), text, kParamTextLength); // "50"
+            int2string(static_cast<VstInt32>(percent), text, kParameterTextLength); // "50"
         }
     }
     bool getEffectName(char* name) override {
-        numbertext::copyText(name, "Tremolo", kNameLength);
+        numbertext::copyText(name, "Tremolo", kEffectNameLength);
         return true;
     }
     bool getVendorString(char* text) override {
-        numbertext::copyText(text, "SlopeCrush examples", kVendorLength);
+        numbertext::copyText(text, "SlopeCrush examples", kVendorTextLength);
         return true;
     }
 

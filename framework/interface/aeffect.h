@@ -34,6 +34,13 @@ constexpr VstInt32 kDefaultUniqueID = fourCharCode("NoEf"); // the base class's 
 constexpr VstInt32 kEffectIdentify = fourCharCode("NvEf");  // the answer to effIdentify
 constexpr VstInt32 kVstVersion = 2400;
 
+// The most characters the interface grants each kind of text an effect writes for the host, as
+// the maxLen of the bounded copy; the host's buffer holds one byte more.
+constexpr VstInt32 kParameterTextLength = 8; // a parameter's name, label and display
+constexpr VstInt32 kProgramNameLength = 24;
+constexpr VstInt32 kEffectNameLength = 32;
+constexpr VstInt32 kVendorTextLength = 64; // the vendor and product strings
+
 struct AEffect;
 
 using audioMasterCallback = VstIntPtr(VSTCALLBACK*)(AEffect* effect, VstInt32 opcode,

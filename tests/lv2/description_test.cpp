@@ -3,12 +3,14 @@
 
 #include "deltamodfacts.h"
 #include "lv2bundle.h"
-#include "valuetext.h"
+#include "numbertext.h"
 
 #include <gtest/gtest.h>
 
 #include <lv2/core/lv2.h>
 #include <lv2/units/units.h>
+
+#include <dlfcn.h>
 
 #include <set>
 #include <string>
@@ -26,6 +28,13 @@ TEST(Lv2Description, OneStablePluginThatHostsMayRunInPlaceInRealTime) {
     const Lv2Bundle& bundle = lv2Bundle();
     ASSERT_NE(bundle.plugin, nullptr) << "urn:tervik:slopecrush is not in " SLOPECRUSH_LV2_BUNDLE;
     EXPECT_EQ(lilv_plugins_size(lilv_world_get_all_plugins(bundle.world)), 1u);
+    // Hosts that ask the module itself, index by index, must find it once too.
+    void* module = dlopen(SLOPECRUSH_LV2_BUNDLE "SlopeCrush.so", RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << dlerror();
+    const auto descriptor =
+        reinterpret_cast<LV2_Descriptor_Function>(dlsym(module, "lv2_descriptor"));
+    EXPECT_NE(descriptor(0), nullptr);
+    EXPECT_EQ(descriptor(1), nullptr);
     EXPECT_TRUE(lilv_plugin_verify(bundle.plugin));
     EXPECT_EQ(text(lilv_plugin_get_name(bundle.plugin)), "SlopeCrush");
     EXPECT_EQ(text(lilv_plugin_get_author_name(bundle.plugin)), "Tervik");

@@ -1,11 +1,11 @@
 // "InGain" and "Pitch" as the host sets and reads them, the rate a "Pitch" value selects, and
 // the order in which the effect changes a parameter itself and tells the host.
 
-#include "deltamodeffect.h"
 #include "deltamodfacts.h"
 #include "recordinghost.h"
 #include "slopecrushmodule.h"
 #include "testsignals.h"
+#include "vst2plugin.h"
 
 #include <gtest/gtest.h>
 

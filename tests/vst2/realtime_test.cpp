@@ -2,9 +2,9 @@
 // floating-point control state as it found it.
 
 #include "allocationcount.h"
-#include "deltamodeffect.h"
 #include "recordinghost.h"
 #include "slopecrushmodule.h"
+#include "vst2plugin.h"
 
 #include <gtest/gtest.h>
 

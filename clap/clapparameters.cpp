@@ -1,4 +1,4 @@
-#include "parameters.h"
+#include "clapparameters.h"
 
 #include "numbertext.h"
 

@@ -1,12 +1,10 @@
-#include "plugin.h"
+#include "clapplugin.h"
 
-#include "deltamodconverter.h"
+#include "clapparameters.h"
+#include "effect.h"
 #include "numbertext.h"
-#include "parameters.h"
-#include "stateformat.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -16,47 +14,35 @@ namespace {
 
 constexpr std::uint32_t kMainPortId = 0; // on either side; the two form an in-place pair
 constexpr std::uint32_t kChannels = 2;
-constexpr double kInGainDefault = deltamod::kParameters[deltamod::kInGain].defaultValue;
-constexpr double kPitchDefault = deltamod::kParameters[deltamod::kPitch].defaultValue;
 
-// Who owns the values: while the instance is inactive the main thread sets everything. While it is
-// active only the audio thread touches the converter, so a value shown and the value playing are
-// always written together, by one thread: a state loaded on the main thread then goes to the audio
-// thread through a single-slot mailbox and takes effect at its next process or flush, before that
-// call's events.
-class Effect {
+// Who sets the values: while the instance is inactive the main thread sets everything. While it is
+// active only the audio thread sets them (events come with process and flush), and a state loaded
+// on the main thread reaches the sound at the audio thread's next process or flush, before that
+// call's events; the values it holds are shown from the load on.
+class Instance {
 public:
-    Effect(const clap_plugin_descriptor* descriptor, const clap_host* host);
+    Instance(const clap_plugin_descriptor* descriptor, const clap_host* host);
 
-    static Effect& of(const clap_plugin* plugin) {
-        return *static_cast<Effect*>(plugin->plugin_data);
+    static Instance& of(const clap_plugin* plugin) {
+        return *static_cast<Instance*>(plugin->plugin_data);
     }
 
     clap_plugin record{};
     const clap_host* host;
-    deltamod::Converter converter;
-    // The plain values shown, as clamped; the converter holds what they select.
-    std::atomic<double> inGainDb{kInGainDefault};
-    std::atomic<double> pitch{kPitchDefault};
-    static_assert(std::atomic<double>::is_always_lock_free, "values must be shared without locks");
+    deltamod::Effect effect;
     bool active = false; // main thread only
 
-    void setValue(std::uint32_t id, double value);
     void applyAll(const clap_input_events* events);
     std::int32_t process(const clap_process& call);
-    void load(const clapstate::Values& values);
-    void takeLoaded();
+    // A state was loaded: taken at once while inactive, else by the next audio call.
+    void loaded();
+    void setValue(std::uint32_t id, double value) {
+        if (deltamod::isParameter(id)) effect.setPlain(static_cast<int>(id), value);
+    }
 
 private:
     void run(float* const (&in)[kChannels], float* const (&out)[kChannels], std::uint32_t from,
              std::uint32_t to);
-
-    // The mailbox: a sequence lock over the last loaded values. Odd while the main thread writes,
-    // so the audio thread never takes half of one load and half of another.
-    std::atomic<std::uint64_t> loadSequence{0};
-    std::atomic<double> loadedInGainDb{kInGainDefault};
-    std::atomic<double> loadedPitch{kPitchDefault};
-    std::uint64_t takenSequence = 0; // audio thread (or main while inactive)
 };
 
 // ---- Events ----
@@ -92,75 +78,36 @@ bool stereoChannels(const clap_audio_buffer* buffers, std::uint32_t count,
     return true;
 }
 
-Effect::Effect(const clap_plugin_descriptor* descriptor, const clap_host* host) : host(host) {
+Instance::Instance(const clap_plugin_descriptor* descriptor, const clap_host* host) : host(host) {
     record.desc = descriptor;
     record.plugin_data = this;
-    setValue(clapparam::kInGainId, kInGainDefault);
-    setValue(clapparam::kPitchId, kPitchDefault);
 }
 
-void Effect::setValue(std::uint32_t id, double value) {
-    if (!deltamod::isParameter(id)) return;
-    const double kept = deltamod::clampedPlainValue(static_cast<int>(id), value);
-    if (id == clapparam::kInGainId) {
-        inGainDb.store(kept, std::memory_order_relaxed);
-        converter.setGain(deltamod::gainForDecibelControl(kept));
-    } else {
-        pitch.store(kept, std::memory_order_relaxed);
-        converter.setRateIndex(deltamod::rateIndexForPlainPitch(kept));
-    }
-}
-
-void Effect::load(const clapstate::Values& values) {
-    // The values shown change now, as hosts read them right after a load; the sound follows at the
-    // audio thread's next call. They are stored before the mailbox is filled, so whatever the
-    // audio thread stores after taking it (its own events) is what stays shown.
-    inGainDb.store(deltamod::clampedPlainValue(deltamod::kInGain, values.inGainDb),
-                   std::memory_order_relaxed);
-    pitch.store(deltamod::clampedPlainValue(deltamod::kPitch, values.pitch),
-                std::memory_order_relaxed);
-    // Each value is stored with release, so an audio thread that sees it also sees the odd
-    // sequence before it (no fences: ThreadSanitizer does not follow them).
-    const std::uint64_t sequence = loadSequence.load(std::memory_order_relaxed);
-    loadSequence.store(sequence + 1, std::memory_order_relaxed);
-    loadedInGainDb.store(values.inGainDb, std::memory_order_release);
-    loadedPitch.store(values.pitch, std::memory_order_release);
-    loadSequence.store(sequence + 2, std::memory_order_release);
+void Instance::loaded() {
     if (!active)
-        takeLoaded();
+        effect.takeLoadedState();
     else if (host != nullptr && host->request_process != nullptr)
         host->request_process(host); // a host that lets an idle instance sleep wakes it
 }
 
-void Effect::takeLoaded() {
-    const std::uint64_t sequence = loadSequence.load(std::memory_order_acquire);
-    if (sequence == takenSequence || sequence % 2 != 0) return; // nothing new, or being written
-    const clapstate::Values values{loadedInGainDb.load(std::memory_order_acquire),
-                                   loadedPitch.load(std::memory_order_acquire)};
-    if (loadSequence.load(std::memory_order_relaxed) != sequence) return; // next call takes it
-    takenSequence = sequence;
-    setValue(clapparam::kInGainId, values.inGainDb);
-    setValue(clapparam::kPitchId, values.pitch);
-}
-
-void Effect::applyAll(const clap_input_events* events) {
-    takeLoaded();
+void Instance::applyAll(const clap_input_events* events) {
+    effect.takeLoadedState();
     const std::uint32_t count = countOf(events);
     for (std::uint32_t i = 0; i < count; ++i)
         if (const clap_event_param_value* change = asParamValue(eventAt(events, i)))
             setValue(change->param_id, change->value);
 }
 
-void Effect::run(float* const (&in)[kChannels], float* const (&out)[kChannels], std::uint32_t from,
-                 std::uint32_t to) {
-    converter.process(in[0] + from, in[1] + from, out[0] + from, out[1] + from, to - from);
+void Instance::run(float* const (&in)[kChannels], float* const (&out)[kChannels],
+                   std::uint32_t from, std::uint32_t to) {
+    effect.process(in[0] + from, in[1] + from, out[0] + from, out[1] + from, to - from);
 }
 
-std::int32_t Effect::process(const clap_process& call) {
+std::int32_t Instance::process(const clap_process& call) {
     const std::uint32_t frames = call.frames_count;
     float* in[kChannels] = {};
     float* out[kChannels] = {};
-    takeLoaded();
+    effect.takeLoadedState();
     // Without audio the call still delivers its changes, so no value the host sent is lost.
     if (frames > 0 && !(stereoChannels(call.audio_inputs, call.audio_inputs_count, in) &&
                         stereoChannels(call.audio_outputs, call.audio_outputs_count, out))) {
@@ -194,23 +141,23 @@ std::int32_t Effect::process(const clap_process& call) {
 bool CLAP_ABI init(const clap_plugin* /*plugin*/) { return true; }
 
 // Main thread, not active; frees the instance.
-void CLAP_ABI destroy(const clap_plugin* plugin) { delete &Effect::of(plugin); }
+void CLAP_ABI destroy(const clap_plugin* plugin) { delete &Instance::of(plugin); }
 
 // Main thread, not active; allocates nothing. Like the VST edition, the converter counts its
 // rates against 44.1 kHz whatever the host's sample rate, so the rate changes nothing.
 bool CLAP_ABI activate(const clap_plugin* plugin, double /*sampleRate*/,
                        std::uint32_t /*minFrames*/, std::uint32_t /*maxFrames*/) {
-    Effect& effect = Effect::of(plugin);
-    effect.converter.reset();
-    effect.active = true;
+    Instance& instance = Instance::of(plugin);
+    instance.effect.reset();
+    instance.active = true;
     return true;
 }
 
 // Main thread; releases nothing. A state loaded since the last audio call takes effect here.
 void CLAP_ABI deactivate(const clap_plugin* plugin) {
-    Effect& effect = Effect::of(plugin);
-    effect.active = false;
-    effect.takeLoaded();
+    Instance& instance = Instance::of(plugin);
+    instance.active = false;
+    instance.effect.takeLoadedState();
 }
 
 // Audio thread; never blocks or allocates.
@@ -220,11 +167,11 @@ bool CLAP_ABI startProcessing(const clap_plugin* /*plugin*/) { return true; }
 void CLAP_ABI stopProcessing(const clap_plugin* /*plugin*/) {}
 
 // Audio thread; never blocks or allocates. The state of a new instance; the values stay.
-void CLAP_ABI reset(const clap_plugin* plugin) { Effect::of(plugin).converter.reset(); }
+void CLAP_ABI reset(const clap_plugin* plugin) { Instance::of(plugin).effect.reset(); }
 
 // Audio thread; never blocks, allocates, locks or calls the host.
 std::int32_t CLAP_ABI process(const clap_plugin* plugin, const clap_process* call) {
-    return call != nullptr ? Effect::of(plugin).process(*call) : CLAP_PROCESS_ERROR;
+    return call != nullptr ? Instance::of(plugin).process(*call) : CLAP_PROCESS_ERROR;
 }
 
 // Main thread; never called, as the instance never asks for it.
@@ -264,9 +211,7 @@ bool CLAP_ABI paramInfo(const clap_plugin* /*plugin*/, std::uint32_t index, clap
 // Main thread (any thread is safe); never blocks or allocates.
 bool CLAP_ABI paramValue(const clap_plugin* plugin, std::uint32_t id, double* value) {
     if (!deltamod::isParameter(id) || value == nullptr) return false;
-    const Effect& effect = Effect::of(plugin);
-    *value = (id == clapparam::kInGainId ? effect.inGainDb : effect.pitch)
-                 .load(std::memory_order_relaxed);
+    *value = Instance::of(plugin).effect.plain(static_cast<int>(id));
     return true;
 }
 
@@ -287,7 +232,7 @@ bool CLAP_ABI textToValue(const clap_plugin* /*plugin*/, std::uint32_t id, const
 // Audio thread while active, else main thread; never blocks, allocates, locks or calls the host.
 void CLAP_ABI flush(const clap_plugin* plugin, const clap_input_events* in,
                     const clap_output_events* /*out*/) {
-    Effect::of(plugin).applyAll(in);
+    Instance::of(plugin).applyAll(in);
 }
 
 const clap_plugin_params kParams = {paramCount,  paramInfo,   paramValue,
@@ -295,19 +240,36 @@ const clap_plugin_params kParams = {paramCount,  paramInfo,   paramValue,
 
 // ---- State ----
 
-// Main thread; allocates nothing, blocks only inside the host's stream.
+// Main thread; allocates nothing, blocks only inside the host's stream. Loops over short writes.
 bool CLAP_ABI saveState(const clap_plugin* plugin, const clap_ostream* stream) {
-    const Effect& effect = Effect::of(plugin);
-    return clapstate::write(stream, {effect.inGainDb.load(std::memory_order_relaxed),
-                                     effect.pitch.load(std::memory_order_relaxed)});
+    if (stream == nullptr || stream->write == nullptr) return false;
+    const deltamod::StateBytes bytes = Instance::of(plugin).effect.save();
+    for (std::size_t done = 0; done < bytes.size();) {
+        const std::int64_t wrote = stream->write(stream, bytes.data() + done, bytes.size() - done);
+        // A stream that takes nothing would be asked forever; more than offered is broken.
+        if (wrote <= 0 || static_cast<std::uint64_t>(wrote) > bytes.size() - done) return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
 }
 
 // Main thread; allocates nothing, blocks only inside the host's stream; while active it may ask
-// the host for a process call. A refused state changes no value.
+// the host for a process call. Reads the stream to its end, looping over short reads; a refused
+// state changes no value.
 bool CLAP_ABI loadState(const clap_plugin* plugin, const clap_istream* stream) {
-    clapstate::Values values{};
-    if (!clapstate::read(stream, values)) return false;
-    Effect::of(plugin).load(values);
+    if (stream == nullptr || stream->read == nullptr) return false;
+    // One byte more than a state, so a longer stream is noticed.
+    unsigned char bytes[deltamod::kStateSize + 1];
+    std::size_t done = 0;
+    while (done < sizeof(bytes)) {
+        const std::int64_t got = stream->read(stream, bytes + done, sizeof(bytes) - done);
+        if (got == 0) break;
+        if (got < 0 || static_cast<std::uint64_t>(got) > sizeof(bytes) - done) return false;
+        done += static_cast<std::size_t>(got);
+    }
+    Instance& instance = Instance::of(plugin);
+    if (!instance.effect.load(bytes, done)) return false;
+    instance.loaded();
     return true;
 }
 
@@ -325,9 +287,9 @@ const void* CLAP_ABI extension(const clap_plugin* /*plugin*/, const char* id) {
 } // namespace
 
 const clap_plugin* create(const clap_plugin_descriptor* descriptor, const clap_host* host) {
-    auto* effect = new (std::nothrow) Effect(descriptor, host);
-    if (effect == nullptr) return nullptr;
-    clap_plugin& record = effect->record;
+    auto* instance = new (std::nothrow) Instance(descriptor, host);
+    if (instance == nullptr) return nullptr;
+    clap_plugin& record = instance->record;
     record.init = init;
     record.destroy = destroy;
     record.activate = activate;

@@ -1,8 +1,8 @@
 // The module's only export, clap_entry, and the factory that holds its one plug-in.
 
 #include "clap.h"
+#include "clapplugin.h"
 #include "identity.h"
-#include "plugin.h"
 
 #include <atomic>
 #include <cstring>

@@ -1,15 +1,13 @@
-// SlopeCrush as an LV2 plug-in: deltamod::Converter behind the six ports of ports.ttl. The wrapper
-// turns the two control values into the converter's gain and rate index and hands it the audio
-// buffers; the sound is the converter's, the same as the VST edition's.
+// SlopeCrush as an LV2 plug-in: the core's effect behind the six ports of ports.ttl. The wrapper
+// hands it the two control values and the audio buffers; the sound is the core's, the same as the
+// VST edition's.
 
-#include "deltamodconverter.h"
+#include "effect.h"
 #include "identity.h"
-#include "parametertable.h"
 
 #include <lv2/core/lv2.h>
 
 #include <cstdint>
-#include <cstring>
 #include <new>
 
 namespace {
@@ -17,20 +15,8 @@ namespace {
 // The port indices of ports.ttl.
 enum Port : std::uint32_t { kInLeft, kInRight, kOutLeft, kOutRight, kGain, kPitch };
 
-constexpr auto kDefaultGainDb =
-    static_cast<float>(deltamod::kParameters[deltamod::kInGain].defaultValue);
-
-// Compared by their bits, a NaN that stays on a port counts as unchanged.
-std::uint32_t bitsOf(float value) {
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
 class SlopeCrushLv2 {
 public:
-    SlopeCrushLv2() { converter.setGain(deltamod::gainForDecibelControl(gainDb)); }
-
     void connect(std::uint32_t port, void* data) {
         auto* samples = static_cast<float*>(data);
         switch (port) {
@@ -57,36 +43,24 @@ public:
         }
     }
 
-    void activate() { converter.reset(); }
+    void activate() { effect.reset(); }
 
     void run(std::uint32_t frames) {
-        readControls();
+        // The values hold for the whole block. An unconnected control keeps the last value it gave.
+        if (gainPort) effect.setPlain(deltamod::kInGain, *gainPort);
+        if (pitchPort) effect.setPlain(deltamod::kPitch, *pitchPort);
         if (!inLeft || !inRight || !outLeft || !outRight) return;
-        converter.process(inLeft, inRight, outLeft, outRight, frames);
+        effect.process(inLeft, inRight, outLeft, outRight, frames);
     }
 
 private:
-    // The values hold for the whole block. An unconnected control keeps the last value it gave.
-    void readControls() {
-        if (gainPort) {
-            // The power in the decibel rule is worked out only when the value changed.
-            const float db = *gainPort;
-            if (bitsOf(db) != bitsOf(gainDb)) {
-                gainDb = db;
-                converter.setGain(deltamod::gainForDecibelControl(db));
-            }
-        }
-        if (pitchPort) converter.setRateIndex(deltamod::rateIndexForPlainPitch(*pitchPort));
-    }
-
-    deltamod::Converter converter;
+    deltamod::Effect effect;
     const float* inLeft = nullptr;
     const float* inRight = nullptr;
     float* outLeft = nullptr;
     float* outRight = nullptr;
     const float* gainPort = nullptr;
     const float* pitchPort = nullptr;
-    float gainDb = kDefaultGainDb; // the gain port value the converter's gain was worked out from
 };
 
 SlopeCrushLv2* self(LV2_Handle instance) { return static_cast<SlopeCrushLv2*>(instance); }

@@ -1,11 +1,9 @@
-// The effect's converter, driven through the loaded module as a host drives it, against the plain
-// reference converter: bit for bit over random signals (with NaN, infinities, subnormals and
-// values on the quantiser's edges), random block sizes, parameter changes between any two frames,
-// in-place buffers and empty blocks.
+// The core effect, driven as an edition drives it, against the plain reference converter: bit for
+// bit over random signals (with NaN, infinities, subnormals and values on the quantiser's edges),
+// random block sizes, parameter changes between any two frames, in-place buffers and empty blocks.
 
-#include "recordinghost.h"
+#include "effectrun.h"
 #include "referenceconverter.h"
-#include "slopecrushmodule.h"
 
 #include <gtest/gtest.h>
 
@@ -143,14 +141,12 @@ long firstDifference(const float* a, const float* b, int frames) {
     return -1;
 }
 
-// Plays one random session through the module and the reference and stops at the first
+// Plays one random session through the effect and the reference and stops at the first
 // difference.
 void compareSession(unsigned seed, int frames) {
-    RecordingHost host;
     std::mt19937 random(seed);
     const Stereo in = randomSignal(random, frames);
-    Instance effect(slopeCrushModule());
-    effect.start(44100.0f, 512);
+    EffectRun effect;
     ReferenceConverter reference;
     std::vector<float> out0(4096);
     std::vector<float> out1(4096);
@@ -160,24 +156,21 @@ void compareSession(unsigned seed, int frames) {
     for (int at = 0; at < frames;) {
         // Parameter changes land between any two frames.
         while (random() % 4 == 0) {
-            const auto index = static_cast<VstInt32>(random() % 2);
+            const auto index = static_cast<int>(random() % 2);
             const float value = index == 0 ? randomGain(random) : randomPitch(random);
             effect.setParameter(index, value);
             reference.setParameter(index, value);
         }
         if (random() % 50 == 0) {
-            // An empty or negative block writes nothing and changes nothing.
+            // An empty block writes nothing and changes nothing.
             std::fill(out0.begin(), out0.end(), -7.0f);
-            float* ins[2] = {const_cast<float*>(&in.left[at]), const_cast<float*>(&in.right[at])};
-            float* outs[2] = {out0.data(), out1.data()};
-            effect->processReplacing(effect.get(), ins, outs, -static_cast<int>(random() % 3));
+            effect.effect.process(&in.left[at], &in.right[at], out0.data(), out1.data(), 0);
             ASSERT_EQ(out0[0], -7.0f) << "seed " << seed << ": an empty block wrote output";
         }
         const int n = std::min(randomBlock(random), frames - at);
         reference.process(&in.left[at], &in.right[at], want0.data(), want1.data(), n);
         const auto how = static_cast<int>(random() % 4);
-        float* ins[2] = {const_cast<float*>(&in.left[at]), const_cast<float*>(&in.right[at])};
-        float* outs[2] = {out0.data(), out1.data()};
+        const float* ins[2] = {&in.left[at], &in.right[at]};
         if (how != 0) {
             // In place, as many hosts do it: the outputs are the inputs, straight or crossed.
             std::copy_n(&in.left[at], n, out0.data());
@@ -185,7 +178,7 @@ void compareSession(unsigned seed, int frames) {
             ins[0] = how == 2 ? out1.data() : out0.data();
             ins[1] = how == 2 ? out0.data() : out1.data();
         }
-        effect->processReplacing(effect.get(), ins, outs, n);
+        effect.effect.process(ins[0], ins[1], out0.data(), out1.data(), static_cast<size_t>(n));
         const long diff0 = firstDifference(out0.data(), want0.data(), n);
         const long diff1 = firstDifference(out1.data(), want1.data(), n);
         ASSERT_EQ(diff0, -1) << "seed " << seed << ", frame " << at + diff0 << " of a block of "
@@ -205,7 +198,6 @@ INSTANTIATE_TEST_SUITE_P(Seeds, RandomSession, ::testing::Range(1u, 25u));
 
 // Long runs at each rate walk the step phase through a great many of its values.
 TEST(ConverterAtEveryRate, MatchesTheReferenceOverLongNoise) {
-    RecordingHost host;
     std::mt19937 random(99);
     std::uniform_real_distribution<float> unit(-1.5f, 1.5f);
     const int frames = 200000;
@@ -216,8 +208,7 @@ TEST(ConverterAtEveryRate, MatchesTheReferenceOverLongNoise) {
         right[i] = unit(random);
     }
     for (int rate = 0; rate < 16; ++rate) {
-        Instance effect(slopeCrushModule());
-        effect.start();
+        EffectRun effect;
         ReferenceConverter reference;
         const float pitch = rate == 15 ? 1.0f : (static_cast<float>(rate) + 0.5f) / 15.0f;
         effect.setParameter(1, pitch);
@@ -233,11 +224,9 @@ TEST(ConverterAtEveryRate, MatchesTheReferenceOverLongNoise) {
 // At 12604 Hz, a whole number, the phase holds whole numbers and never rounds; 11025 frames add
 // up to 3151 x 44100, so the sum lands exactly on the reference rate there, and that frame steps.
 TEST(ConverterPhase, SumExactlyOnTheReferenceRateSteps) {
-    RecordingHost host;
     const int frames = 11100;
     const std::vector<float> in(frames, 1.0f);
-    Instance effect(slopeCrushModule());
-    effect.start();
+    EffectRun effect;
     ReferenceConverter reference;
     const float pitch = 10.5f / 15.0f; // rate index 10
     effect.setParameter(1, pitch);

@@ -1,4 +1,4 @@
-// SlopeCrush for Web Audio: one deltamod::Converter behind a few C functions, built as a standalone
+// SlopeCrush for Web Audio: one core effect behind a few C functions, built as a standalone
 // WebAssembly module with no JavaScript glue. Each instance of the module is one effect: the
 // processor copies a block into the input buffers, calls slopecrush_process and copies the output
 // buffers out. The parameters' names, ranges, defaults and texts come from here too, so no
@@ -8,9 +8,7 @@
 // processor, the page's main thread for texts). Nothing here allocates or blocks.
 
 #include "converterarithmetic.h"
-#include "deltamodconverter.h"
-#include "deltamodfacts.h"
-#include "parametertable.h"
+#include "effect.h"
 
 #include <emscripten/emscripten.h>
 
@@ -28,7 +26,7 @@ constexpr int kCapacity = 8192;
 enum Buffer { kInLeft, kInRight, kOutLeft, kOutRight, kNumBuffers };
 float buffers[kNumBuffers][kCapacity];
 
-deltamod::Converter converter;
+deltamod::Effect effect;
 
 char text[32]; // the last value text
 
@@ -52,12 +50,12 @@ EMSCRIPTEN_KEEPALIVE int slopecrush_capacity() { return kCapacity; }
 // and no more than the capacity.
 EMSCRIPTEN_KEEPALIVE void slopecrush_process(int frames) {
     if (frames <= 0) return;
-    converter.process(buffers[kInLeft], buffers[kInRight], buffers[kOutLeft], buffers[kOutRight],
-                      static_cast<std::size_t>(frames < kCapacity ? frames : kCapacity));
+    effect.process(buffers[kInLeft], buffers[kInRight], buffers[kOutLeft], buffers[kOutRight],
+                   static_cast<std::size_t>(frames < kCapacity ? frames : kCapacity));
 }
 
 // Back to the state of a new effect; the parameters stay.
-EMSCRIPTEN_KEEPALIVE void slopecrush_reset() { converter.reset(); }
+EMSCRIPTEN_KEEPALIVE void slopecrush_reset() { effect.reset(); }
 
 // The parameters of the core's table by index (0 InGain, 1 Pitch), in plain units: the name hosts
 // list, the symbol (the AudioParam's name), the range, the default and whether only whole values
@@ -85,15 +83,13 @@ EMSCRIPTEN_KEEPALIVE int slopecrush_parameter_stepped(int index) {
 // Sets a parameter from its plain value; out of range and NaN are the nearest end (NaN the
 // lowest), as in the other editions.
 EMSCRIPTEN_KEEPALIVE void slopecrush_set_parameter(int index, double value) {
-    if (index == deltamod::kInGain) converter.setGain(deltamod::gainForDecibelControl(value));
-    if (index == deltamod::kPitch) converter.setRateIndex(deltamod::rateIndexForPlainPitch(value));
+    effect.setPlain(index, value);
 }
 
 // Sets a parameter from the VST edition's normalised value (0..1), the form the golden vectors
 // are written in.
 EMSCRIPTEN_KEEPALIVE void slopecrush_set_normalised(int index, float value) {
-    if (index == deltamod::kInGain) converter.setGain(value);
-    if (index == deltamod::kPitch) converter.setRateIndex(deltamod::rateIndexFor(value));
+    effect.setNormalised(index, value);
 }
 
 // The text the plug-in shows for a plain value, with its unit ("0.000000 dB", "-oo dB",

@@ -1,5 +1,5 @@
-// The CLAP edition's instance: a thin wrapper that turns a CLAP host's calls into the converter's,
-// with the audio-ports, params and state extensions.
+// The CLAP edition's instance: a thin wrapper that turns a CLAP host's calls into the core
+// effect's, with the audio-ports, params and state extensions.
 #pragma once
 
 #include "clap.h"
