@@ -28,7 +28,7 @@ const clap_plugin_descriptor kDescriptor = {
     "",
     "",
     deltamod::kVersion,
-    "Lo-fi crunch: stereo folded to mono through a 1-bit delta-modulation channel",
+    deltamod::kDescription,
     kFeatures,
 };
 

@@ -143,8 +143,7 @@ bool CLAP_ABI init(const clap_plugin* /*plugin*/) { return true; }
 // Main thread, not active; frees the instance.
 void CLAP_ABI destroy(const clap_plugin* plugin) { delete &Instance::of(plugin); }
 
-// Main thread, not active; allocates nothing. Like the VST edition, the converter counts its
-// rates against 44.1 kHz whatever the host's sample rate, so the rate changes nothing.
+// Main thread, not active; allocates nothing. The sample rate is not the converter's to know.
 bool CLAP_ABI activate(const clap_plugin* plugin, double /*sampleRate*/,
                        std::uint32_t /*minFrames*/, std::uint32_t /*maxFrames*/) {
     Instance& instance = Instance::of(plugin);

@@ -3,7 +3,11 @@
 // sixteen conversion rates; a gate silences the idle counter and a one-pole smoother rounds off the
 // stair-steps. The same value goes to both outputs.
 //
-// Every plug-in edition owns one and converts its host's values and buffers into these calls.
+// It knows no sample rate: the step phase counts against 44.1 kHz whatever rate the host runs at,
+// so the rates are exact at 44.1 kHz and run scaled by fs / 44100 at any other rate fs. Editions
+// therefore pass no sample rate on; that is the effect's sound, not an oversight.
+//
+// The core's Effect owns one; benchmarks and tests drive it directly.
 #pragma once
 
 #include "deltamodfacts.h"

@@ -16,8 +16,7 @@ constexpr std::array<float, kNumRates> kRatesHz = {
     4181.71f, 4709.93f, 5264.04f, 5593.04f, 6257.95f, 7046.35f, 7919.35f, 8363.42f,
     9419.86f, 11186.1f, 12604.0f, 13982.6f, 16884.7f, 21056.2f, 24857.9f, 33143.9f,
 };
-// The step phase counts against this rate whatever the host's sample rate, so the rates above are
-// exact at 44.1 kHz and run scaled by fs / 44100 at any other sample rate fs.
+// The rate the step phase counts against (see Converter).
 constexpr float kReferenceRate = 44100.0f;
 
 // "InGain" as the converter takes it: the mono mix is scaled by gain x 4, so 0.25 is unity and

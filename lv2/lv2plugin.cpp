@@ -65,8 +65,8 @@ private:
 
 SlopeCrushLv2* self(LV2_Handle instance) { return static_cast<SlopeCrushLv2*>(instance); }
 
-// Main thread, while no other call runs on the instance; allocates. The sample rate is not used:
-// like the VST edition, the converter counts its rates against 44.1 kHz at every sample rate.
+// Main thread, while no other call runs on the instance; allocates. The sample rate is not the
+// converter's to know.
 LV2_Handle instantiate(const LV2_Descriptor* /*descriptor*/, double /*sampleRate*/,
                        const char* /*bundlePath*/, const LV2_Feature* const* /*features*/) {
     return new (std::nothrow) SlopeCrushLv2;
