@@ -1,6 +1,5 @@
 #include "clapplugin.h"
 
-#include "clapparameters.h"
 #include "effect.h"
 #include "numbertext.h"
 
@@ -199,12 +198,25 @@ const clap_plugin_audio_ports kAudioPorts = {portCount, portInfo};
 
 // ---- Parameters ----
 
-// Main thread; never blocks or allocates.
-std::uint32_t CLAP_ABI paramCount(const clap_plugin* /*plugin*/) { return clapparam::kCount; }
+// Main thread; never blocks or allocates. Ids are the table's indices; values are plain.
+std::uint32_t CLAP_ABI paramCount(const clap_plugin* /*plugin*/) {
+    return deltamod::kNumParameters;
+}
 
 // Main thread; never blocks or allocates.
 bool CLAP_ABI paramInfo(const clap_plugin* /*plugin*/, std::uint32_t index, clap_param_info* info) {
-    return clapparam::describe(index, info);
+    if (info == nullptr || !deltamod::isParameter(index)) return false;
+    const deltamod::Parameter& parameter = deltamod::kParameters[index];
+    std::memset(info, 0, sizeof(*info));
+    info->id = index;
+    // A stepped parameter is a choice among the rates, which hosts show by their texts.
+    info->flags = CLAP_PARAM_IS_AUTOMATABLE |
+                  (parameter.stepped ? CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM : 0U);
+    numbertext::copyText(info->name, parameter.name, CLAP_NAME_SIZE - 1);
+    info->min_value = parameter.minimum;
+    info->max_value = parameter.maximum;
+    info->default_value = parameter.defaultValue;
+    return true;
 }
 
 // Main thread (any thread is safe); never blocks or allocates.

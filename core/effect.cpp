@@ -6,10 +6,9 @@ namespace deltamod {
 
 namespace {
 
-// What the converter takes for a plain value already clamped, and the normalised value it means.
-float gainForPlain(double db) { return gainForDecibelControl(db); }
+// The normalised value a plain one means: for InGain the converter's gain.
 float normalisedForPlain(int index, double plain) {
-    return index == kInGain ? gainForPlain(plain)
+    return index == kInGain ? gainForDecibelControl(plain)
                             : pitchForRateIndex(rateIndexForPlainPitch(plain));
 }
 // The plain value a normalised one means, clamped: silence for a gain of 0 and below (and NaN).
@@ -17,12 +16,6 @@ double plainForNormalised(int index, float normalised) {
     const double plain =
         index == kInGain ? decibelsForGain(normalised) : double(rateIndexFor(normalised));
     return clampedPlainValue(index, plain);
-}
-
-std::uint32_t bitsOf(float value) {
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
 }
 
 } // namespace
@@ -44,14 +37,15 @@ void Effect::setPlain(int index, double value) {
     plainValues[index].store(kept, std::memory_order_relaxed);
     normalisedValues[index].store(normalisedForPlain(index, kept), std::memory_order_relaxed);
     if (index == kInGain)
-        converter.setGain(gainForPlain(kept));
+        converter.setGain(gainForDecibelControl(kept));
     else
         converter.setRateIndex(rateIndexForPlainPitch(kept));
 }
 
 void Effect::setNormalised(int index, float value) {
     if (!isParameter(index)) return;
-    if (bitsOf(value) == bitsOf(normalisedValues[index].load(std::memory_order_relaxed))) return;
+    const float held = normalisedValues[index].load(std::memory_order_relaxed);
+    if (std::memcmp(&value, &held, sizeof value) == 0) return; // by its bits: NaN too
     normalisedValues[index].store(value, std::memory_order_relaxed);
     plainValues[index].store(plainForNormalised(index, value), std::memory_order_relaxed);
     if (index == kInGain)

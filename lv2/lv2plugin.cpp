@@ -13,54 +13,28 @@
 namespace {
 
 // The port indices of ports.ttl.
-enum Port : std::uint32_t { kInLeft, kInRight, kOutLeft, kOutRight, kGain, kPitch };
+enum Port : std::uint32_t { kInLeft, kInRight, kOutLeft, kOutRight, kGain, kPitch, kNumPorts };
 
 class SlopeCrushLv2 {
 public:
     void connect(std::uint32_t port, void* data) {
-        auto* samples = static_cast<float*>(data);
-        switch (port) {
-        case kInLeft:
-            inLeft = samples;
-            break;
-        case kInRight:
-            inRight = samples;
-            break;
-        case kOutLeft:
-            outLeft = samples;
-            break;
-        case kOutRight:
-            outRight = samples;
-            break;
-        case kGain:
-            gainPort = samples;
-            break;
-        case kPitch:
-            pitchPort = samples;
-            break;
-        default:
-            break;
-        }
+        if (port < kNumPorts) ports[port] = static_cast<float*>(data);
     }
 
     void activate() { effect.reset(); }
 
     void run(std::uint32_t frames) {
         // The values hold for the whole block. An unconnected control keeps the last value it gave.
-        if (gainPort) effect.setPlain(deltamod::kInGain, *gainPort);
-        if (pitchPort) effect.setPlain(deltamod::kPitch, *pitchPort);
-        if (!inLeft || !inRight || !outLeft || !outRight) return;
-        effect.process(inLeft, inRight, outLeft, outRight, frames);
+        if (ports[kGain]) effect.setPlain(deltamod::kInGain, *ports[kGain]);
+        if (ports[kPitch]) effect.setPlain(deltamod::kPitch, *ports[kPitch]);
+        for (Port audio : {kInLeft, kInRight, kOutLeft, kOutRight})
+            if (!ports[audio]) return;
+        effect.process(ports[kInLeft], ports[kInRight], ports[kOutLeft], ports[kOutRight], frames);
     }
 
 private:
     deltamod::Effect effect;
-    const float* inLeft = nullptr;
-    const float* inRight = nullptr;
-    float* outLeft = nullptr;
-    float* outRight = nullptr;
-    const float* gainPort = nullptr;
-    const float* pitchPort = nullptr;
+    float* ports[kNumPorts] = {};
 };
 
 SlopeCrushLv2* self(LV2_Handle instance) { return static_cast<SlopeCrushLv2*>(instance); }
