@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Checks the release packages in dist/ (or the folder given) without installing anything: each
-# archive holds exactly the files listed here, the Windows modules are built for the right
-# processor and export their entries, the Debian package's fields are filled in (its
-# dependencies by dpkg-shlibdeps), the renderer of the unpacked .deb and of the unpacked tarball
-# loads the plug-in beside it by the relative rule, lilv finds the unpacked LV2 bundle, the man
-# page formats without a warning, and lintian reports no error. Reports every failure, then
-# exits non-zero if there was one.
+# Checks the release packages in dist/ (or the folder given): each archive holds exactly the files
+# listed here, the Windows modules are built for the right processor and export their entries,
+# the Debian package's fields are filled in (its dependencies by dpkg-shlibdeps), the renderer of
+# the unpacked .deb and of the unpacked tarball loads the plug-in beside it by the relative rule,
+# lilv finds the unpacked LV2 bundle, the man page formats without a warning, and lintian reports
+# no error. The Windows installers' tables are read with msiinfo, and each installer is used as a
+# user would, under 64-bit wine in a fresh prefix: installed and removed silently, upgraded from
+# an older version (made from the WiX source that package.sh leaves in build/win32 and
+# build/win64), refused over a newer one, with the VST folder chosen, and beside the other
+# architecture's. Reports every failure, then exits non-zero if there was one.
 #   scripts/check-packages.sh [DIST]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,6 +18,8 @@ version=$(sed -n 's/^project(SlopeCrush VERSION \([0-9.]*\).*/\1/p' CMakeLists.t
 [ -n "$version" ] || { echo "cannot read the version from CMakeLists.txt" >&2; exit 1; }
 win32_zip=slopecrush-${version}-windows-x86.zip
 win64_zip=slopecrush-${version}-windows-x64.zip
+win32_msi=slopecrush-${version}-windows-x86.msi
+win64_msi=slopecrush-${version}-windows-x64.msi
 tarball=slopecrush-${version}-linux-x86_64.tar.gz
 deb=slopecrush_${version}_amd64.deb
 
@@ -34,7 +39,14 @@ share/man/man1/slopecrush-render.1.gz"
 
 # The scratch folder's real path: the renderer reports the plug-in's path with links resolved.
 scratch=$(realpath "$(mktemp -d)")
-trap 'rm -rf "$scratch"' EXIT
+wine=/usr/lib/wine/wine64
+# The wine prefix's server outlives the last program by a few seconds: stopped before the
+# scratch folder goes.
+cleanup() {
+  if [ -d "$scratch/wine" ]; then WINEPREFIX=$scratch/wine /usr/lib/wine/wineserver -k || true; fi
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
 
 failures=0
 fail() {
@@ -63,8 +75,9 @@ files_only() { sed -e 's|^\./||' -e '/\/$/d' -e '/^$/d'; }
 
 echo "=== the packages in ${dist}"
 found=$(cd "$dist" && find . -mindepth 1 -maxdepth 1 -printf '%P\n')
-same_files "$dist" "$win32_zip"$'\n'"$win64_zip"$'\n'"$tarball"$'\n'"$deb" "$found"
-for package in "$win32_zip" "$win64_zip" "$tarball" "$deb"; do
+packages=("$win32_zip" "$win64_zip" "$win32_msi" "$win64_msi" "$tarball" "$deb")
+same_files "$dist" "$(printf '%s\n' "${packages[@]}")" "$found"
+for package in "${packages[@]}"; do
   [ -f "$dist/$package" ] || { echo "cannot check further without $package" >&2; exit 1; }
 done
 
@@ -96,6 +109,70 @@ unzip -q "$dist/$win64_zip" -d "$scratch/win64"
 module "$scratch/win32/SlopeCrush.dll" pei-i386 VSTPluginMain
 module "$scratch/win64/SlopeCrush.dll" pei-x86-64 VSTPluginMain
 module "$scratch/win64/SlopeCrush.clap" pei-x86-64 clap_entry
+
+echo "=== the Windows installers' tables"
+# Fixed for ever: Windows Installer finds the version to replace by them.
+win32_upgrade_code="{0F33A1FD-6191-4D4B-9490-3E66BF333F49}"
+win64_upgrade_code="{D6F770E7-12AB-4D03-87A8-64B6E0E49A56}"
+# table MSI TABLE: the table's rows, tab-separated, without msiinfo's three heading lines.
+table() { msiinfo export "$1" "$2" | tail -n +4 | tr -d '\r'; }
+# help_link MSI: the help link MSI gives the list of installed apps.
+help_link() { table "$1" Property | awk -F'\t' '$1 == "ARPHELPLINK" { print $2 }'; }
+# sequence MSI ACTION: where ACTION runs in the installation.
+sequence() { table "$1" InstallExecuteSequence | awk -F'\t' -v a="$2" '$1 == a { print $3 }'; }
+# installer_tables MSI TEMPLATE NAME UPGRADE_CODE CLAP
+installer_tables() {
+  local msi=$dist/$1 what=$1 properties
+  has "$(msiinfo suminfo "$msi" | sed -n 's/^Template: //p')" "$2" "${what}: platform and language"
+  properties=$(table "$msi" Property)
+  has "$properties" "ProductName"$'\t'"$3" "${what}: name"
+  has "$properties" "Manufacturer"$'\t'"Tervik" "${what}: maker"
+  has "$properties" "ProductVersion"$'\t'"${version}" "${what}: version"
+  has "$properties" "UpgradeCode"$'\t'"$4" "${what}: upgrade code"
+  if grep -qE $'^ARPHELPLINK\thttps://' <<<"$properties"; then pass "${what}: help link"; else
+    fail "${what}: no https help link (ARPHELPLINK)"
+  fi
+  if grep -qE $'^SecureCustomProperties\t(.*;)?VST2DIR(;|$)' <<<"$properties"; then
+    pass "${what}: VST2DIR reaches an elevated installation"
+  else
+    fail "${what}: VST2DIR is not among the secure properties"
+  fi
+  # Any older version is replaced, a newer one refused with a message.
+  local upgrade
+  upgrade=$(table "$msi" Upgrade | cut -f1-3,7)
+  has "$upgrade" "$4"$'\t\t'"${version}"$'\t'"WIX_UPGRADE_DETECTED" "${what}: replaces older versions"
+  has "$upgrade" "$4"$'\t'"${version}"$'\t\t'"WIX_DOWNGRADE_DETECTED" "${what}: detects newer ones"
+  if grep -qE $'^NOT WIX_DOWNGRADE_DETECTED\t.+' <<<"$(table "$msi" LaunchCondition)"; then
+    pass "${what}: a newer version stops it with a message"
+  else
+    fail "${what}: no launch condition with a message for a newer version"
+  fi
+  # The older version goes before anything is installed.
+  local validate remove initialize
+  validate=$(sequence "$msi" InstallValidate)
+  remove=$(sequence "$msi" RemoveExistingProducts)
+  initialize=$(sequence "$msi" InstallInitialize)
+  if [ -n "$remove" ] && [ "$validate" -lt "$remove" ] && [ "$remove" -lt "$initialize" ]; then
+    pass "${what}: the older version is removed first"
+  else
+    fail "${what}: RemoveExistingProducts at '${remove}', not between InstallValidate" \
+      "(${validate}) and InstallInitialize (${initialize})"
+  fi
+  # The VST folder is kept in the registry and read back from there.
+  has "$(table "$msi" AppSearch | cut -f1)" "VST2DIR" "${what}: VST2DIR is searched for"
+  if grep -qE $'\tVST2DIR\t\\[VST2DIR\\]\t' <<<"$(table "$msi" Registry)"; then
+    pass "${what}: VST2DIR is kept in the registry"
+  else
+    fail "${what}: no registry value keeps [VST2DIR]"
+  fi
+  # Each plug-in folder is taken away at removal once empty.
+  local folders=VST2DIR
+  [ "$5" = no ] || folders+=$'\n'CLAPDIR
+  same_files "${what}: the folders RemoveFile takes away" "$folders" \
+    "$(table "$msi" RemoveFile | awk -F'\t' '$3 == "" { print $4 }')"
+}
+installer_tables "$win32_msi" "Intel;1033" "SlopeCrush (32-bit)" "$win32_upgrade_code" no
+installer_tables "$win64_msi" "x64;1033" "SlopeCrush" "$win64_upgrade_code" yes
 
 echo "=== the Debian package's fields"
 fields=$(dpkg-deb -f "$dist/$deb" Package Version Architecture Section)
@@ -169,6 +246,229 @@ else
   fail "lintian reports errors"
 fi
 sed 's/^/  /' "$scratch/lintian"
+
+echo "=== the Windows installers, under 64-bit wine"
+# A fresh prefix of the check's own; mono and gecko are not needed, nor asked for.
+export WINEPREFIX=$scratch/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+drive=$WINEPREFIX/drive_c
+if ! "$wine" wineboot --init >"$scratch/wineboot" 2>&1; then
+  cat "$scratch/wineboot" >&2
+  echo "cannot start 64-bit wine in a fresh prefix; the installers are not checked" >&2
+  exit 1
+fi
+
+# An older version of each installer, from the same WiX source, packing stand-ins that tell
+# its files from the release's.
+older=$(awk -F. -v OFS=. '{ for (i = NF; i > 0; i--) if ($i > 0) { $i--; break } } 1' \
+  <<<"$version")
+for arch in x86 x64; do
+  [ "$arch" = x64 ] && preset=win64 || preset=win32
+  source_wxs=$PWD/build/${preset}/packaging/windows-installer.wxs
+  if [ ! -f "$source_wxs" ]; then
+    echo "no ${source_wxs}: scripts/package.sh makes it" >&2
+    exit 1
+  fi
+  mkdir "$scratch/older-${arch}"
+  for file in "$scratch/${preset}"/*; do
+    echo "SlopeCrush ${older}, ${file##*/}" >"$scratch/older-${arch}/${file##*/}"
+  done
+  if ! (cd "$scratch/older-${arch}" &&
+    wixl --arch "$arch" -D Version="$older" -o "$scratch/older-${arch}.msi" "$source_wxs") \
+    >"$scratch/wixl" 2>&1; then
+    cat "$scratch/wixl" >&2
+    echo "wixl cannot make version ${older} of the ${arch} installer" >&2
+    exit 1
+  fi
+done
+
+# msiexec ARGUMENT...: runs Windows Installer on a package given by its path here, quietly.
+msiexec() {
+  local args=() arg
+  for arg in "$@"; do
+    case "$arg" in
+      /[a-z]) args+=("$arg") ;;
+      /*) args+=("Z:${arg//\//\\}") ;;
+      *) args+=("$arg") ;;
+    esac
+  done
+  "$wine" msiexec "${args[@]}" /qn >/dev/null 2>&1
+}
+# windows_path PATH: PATH, in the prefix's drive_c, as Windows programs there name it.
+windows_path() { sed 's|.*/drive_c/|C:\\|; s|/|\\|g' <<<"$1"; }
+# runs WHAT ARGUMENT...: msiexec ARGUMENT... succeeds.
+runs() {
+  local what=$1
+  shift
+  if msiexec "$@"; then pass "$what"; else fail "${what}: msiexec exits with $?"; fi
+}
+
+# uninstall_entries NAME: the entries in the list of installed apps named NAME, each a line
+# "--" and then a line NAME=VALUE for each of its values. The list shows the 64-bit registry's
+# entries and the 32-bit one's, where a 32-bit package's go.
+uninstall_entries() {
+  local view
+  for view in 64 32; do
+    "$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s \
+      "/reg:${view}" 2>/dev/null || true
+  done | tr -d '\r' | awk -v name="$1" '
+      function flush() { if (mine) printf "--\n%s", entry; entry = ""; mine = 0 }
+      /^HKEY_/ { flush() }
+      /^    / {
+        line = substr($0, 5); i = index(line, "    ")
+        key = substr(line, 1, i - 1); rest = substr(line, i + 4); j = index(rest, "    ")
+        value = j ? substr(rest, j + 4) : ""
+        entry = entry key "=" value "\n"
+        if (key == "DisplayName" && value == name) mine = 1
+      }
+      END { flush() }'
+}
+# entries WHAT NAME COUNT [VERSION HELP]: COUNT entries named NAME, the one from Tervik at
+# VERSION with the help link HELP.
+entries() {
+  local found count
+  found=$(uninstall_entries "$2")
+  count=$(grep -c '^--$' <<<"$found" || true)
+  if [ "$count" -ne "$3" ]; then
+    fail "$1: ${count} entries named '$2' in the list of installed apps, not $3"
+    return
+  fi
+  pass "$1: $3 entry named '$2'"
+  if [ "$3" -eq 1 ]; then
+    has "$found" "Publisher=Tervik" "$1: the entry's maker"
+    has "$found" "DisplayVersion=$4" "$1: the entry's version"
+    has "$found" "HelpLink=$5" "$1: the entry's help link"
+  fi
+}
+
+# installed WHAT MODULES VST2 CLAP: the release's files, byte for byte, where they belong: the
+# VST module and the licence in VST2, the CLAP module (if the zip in MODULES has one) in CLAP.
+installed() {
+  local pairs=("$3/SlopeCrush.dll" "$2/SlopeCrush.dll" "$3/SlopeCrush-LICENSE.txt" LICENSE)
+  [ ! -f "$2/SlopeCrush.clap" ] || pairs+=("$4/SlopeCrush.clap" "$2/SlopeCrush.clap")
+  local i
+  for ((i = 0; i < ${#pairs[@]}; i += 2)); do
+    if cmp -s "${pairs[i]}" "${pairs[i + 1]}"; then
+      pass "$1: ${pairs[i]#"$drive"/} is the release's"
+    else
+      fail "$1: ${pairs[i]#"$drive"/} is missing or not the release's ${pairs[i + 1]##*/}"
+    fi
+  done
+}
+# holds WHAT FOLDER NAMES: FOLDER holds exactly the files and folders NAMES, one a line.
+holds() {
+  same_files "$1: ${2#"$drive"/}" "$3" "$(find "$2" -mindepth 1 -printf '%P\n' 2>/dev/null)"
+}
+# gone WHAT PATH...: nothing at any PATH.
+gone() {
+  local what=$1 path
+  shift
+  for path in "$@"; do
+    if [ -e "$path" ]; then fail "${what}: ${path#"$drive"/} is left"; else
+      pass "${what}: no ${path#"$drive"/}"
+    fi
+  done
+}
+# nothing_kept WHAT VIEW NAME: no entry named NAME in the list of installed apps, and no VST
+# folder kept in the registry (in its 32- or 64-bit VIEW).
+nothing_kept() {
+  entries "$1" "$3" 0
+  if "$wine" reg query 'HKLM\Software\Tervik\SlopeCrush' "/reg:$2" >/dev/null 2>&1; then
+    fail "$1: the registry still keeps a VST folder"
+  else
+    pass "$1: the registry keeps no VST folder"
+  fi
+}
+
+# check_installer ARCH MODULES NAME COMMON_FILES VIEW: one installer as a user meets it, with
+# another maker's plug-in in each shared folder throughout: installed, refused over a newer
+# version, upgraded from an older one, with a chosen VST folder, and removed again each time.
+check_installer() {
+  local arch=$1 modules=$2 name=$3 vst2=$4/VST2 clap=$4/CLAP view=$5
+  local msi=$dist/slopecrush-${version}-windows-${arch}.msi old=$scratch/older-${arch}.msi
+  local chosen="$drive/Audio Plug-ins/VST ${arch}"
+  local chosen_next="$drive/Audio Plug-ins/VST ${arch} next"
+  local help ours=$'Other.dll\nSlopeCrush-LICENSE.txt\nSlopeCrush.dll' has_clap=false
+  help=$(help_link "$msi")
+  [ ! -f "$modules/SlopeCrush.clap" ] || has_clap=true
+  mkdir -p "$vst2" "$drive/Audio Plug-ins"
+  echo "another maker's plug-in" >"$vst2/Other.dll"
+  if $has_clap; then
+    mkdir -p "$clap"
+    echo "another maker's plug-in" >"$clap/Other.clap"
+  fi
+
+  runs "${arch}: silent install" /i "$msi"
+  installed "${arch}: install" "$modules" "$vst2" "$clap"
+  holds "${arch}: install" "$vst2" "$ours"
+  ! $has_clap || holds "${arch}: install" "$clap" $'Other.clap\nSlopeCrush.clap'
+  entries "${arch}: install" "$name" 1 "$version" "$help"
+  if msiexec /i "$old"; then fail "${arch}: version ${older} installs over ${version}"; else
+    pass "${arch}: version ${older} is refused over ${version}"
+  fi
+  entries "${arch}: after the refused older version" "$name" 1 "$version" "$help"
+  installed "${arch}: after the refused older version" "$modules" "$vst2" "$clap"
+  runs "${arch}: silent removal" /x "$msi"
+  holds "${arch}: removal" "$vst2" Other.dll
+  ! $has_clap || holds "${arch}: removal" "$clap" Other.clap
+  nothing_kept "${arch}: removal" "$view" "$name"
+
+  runs "${arch}: version ${older}" /i "$old"
+  runs "${arch}: upgrade to ${version}" /i "$msi"
+  entries "${arch}: upgrade" "$name" 1 "$version" "$help"
+  installed "${arch}: upgrade" "$modules" "$vst2" "$clap"
+  holds "${arch}: upgrade" "$vst2" "$ours"
+  runs "${arch}: removal after the upgrade" /x "$msi"
+  holds "${arch}: removal after the upgrade" "$vst2" Other.dll
+  ! $has_clap || holds "${arch}: removal after the upgrade" "$clap" Other.clap
+  nothing_kept "${arch}: removal after the upgrade" "$view" "$name"
+
+  # A chosen VST folder is used, kept through an upgrade that names none, and emptied (and, as
+  # it was made for the plug-in, taken away) at a removal that names none either.
+  runs "${arch}: version ${older} into a chosen VST folder" /i "$old" \
+    "VST2DIR=$(windows_path "$chosen")"
+  if [ -f "$chosen/SlopeCrush.dll" ]; then pass "${arch}: VST2DIR is honoured"; else
+    fail "${arch}: nothing installed into the chosen VST2DIR"
+  fi
+  runs "${arch}: upgrade naming no folder" /i "$msi"
+  installed "${arch}: upgrade naming no folder" "$modules" "$chosen" "$clap"
+  holds "${arch}: upgrade naming no folder" "$vst2" Other.dll
+  runs "${arch}: removal naming no folder" /x "$msi"
+  gone "${arch}: removal naming no folder" "$chosen"
+  nothing_kept "${arch}: removal naming no folder" "$view" "$name"
+
+  # A folder named on the command line wins over the kept one.
+  runs "${arch}: version ${older} into the chosen VST folder again" /i "$old" \
+    "VST2DIR=$(windows_path "$chosen")"
+  runs "${arch}: upgrade into another folder" /i "$msi" \
+    "VST2DIR=$(windows_path "$chosen_next")"
+  installed "${arch}: upgrade into another folder" "$modules" "$chosen_next" "$clap"
+  gone "${arch}: upgrade into another folder" "$chosen"
+  runs "${arch}: removal from the other folder" /x "$msi"
+  gone "${arch}: removal from the other folder" "$chosen_next"
+  nothing_kept "${arch}: removal from the other folder" "$view" "$name"
+
+  # Other makers' plug-ins and the user's own folder outlive all of it.
+  holds "${arch}: in the end" "$vst2" Other.dll
+  ! $has_clap || holds "${arch}: in the end" "$clap" Other.clap
+  holds "${arch}: in the end" "$drive/Audio Plug-ins" ""
+}
+check_installer x86 "$scratch/win32" "SlopeCrush (32-bit)" "$drive/Program Files (x86)/Common Files" 32
+check_installer x64 "$scratch/win64" "SlopeCrush" "$drive/Program Files/Common Files" 64
+
+# Both at once, as for a user with 32- and 64-bit hosts: removing one leaves the other whole.
+common32="$drive/Program Files (x86)/Common Files"
+common64="$drive/Program Files/Common Files"
+runs "both: the x64 installer" /i "$dist/$win64_msi"
+runs "both: the x86 installer" /i "$dist/$win32_msi"
+entries "both: installed" "SlopeCrush (32-bit)" 1 "$version" "$(help_link "$dist/$win32_msi")"
+runs "both: removal of the x86 one" /x "$dist/$win32_msi"
+holds "both: the x86 one removed" "$common32/VST2" Other.dll
+nothing_kept "both: the x86 one removed" 32 "SlopeCrush (32-bit)"
+installed "both: the x64 one left" "$scratch/win64" "$common64/VST2" "$common64/CLAP"
+entries "both: the x64 one left" "SlopeCrush" 1 "$version" "$(help_link "$dist/$win64_msi")"
+runs "both: removal of the x64 one" /x "$dist/$win64_msi"
+holds "both: the x64 one removed" "$common64/VST2" Other.dll
+nothing_kept "both: the x64 one removed" 64 "SlopeCrush"
 
 if [ "$failures" -gt 0 ]; then
   echo "=== ${failures} package check(s) failed" >&2
