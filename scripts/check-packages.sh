@@ -443,9 +443,11 @@ check_installer() {
     "VST2DIR=$(windows_path "$chosen_next")"
   installed "${arch}: upgrade into another folder" "$modules" "$chosen_next" "$clap"
   gone "${arch}: upgrade into another folder" "$chosen"
-  runs "${arch}: removal from the other folder" /x "$msi"
-  gone "${arch}: removal from the other folder" "$chosen_next"
-  nothing_kept "${arch}: removal from the other folder" "$view" "$name"
+  # Removal looks where the plug-in is, whatever folder it is told.
+  runs "${arch}: removal naming a third folder" /x "$msi" \
+    "VST2DIR=$(windows_path "$drive/Audio Plug-ins/VST ${arch} third")"
+  gone "${arch}: removal naming a third folder" "$chosen_next"
+  nothing_kept "${arch}: removal naming a third folder" "$view" "$name"
 
   # Other makers' plug-ins and the user's own folder outlive all of it.
   holds "${arch}: in the end" "$vst2" Other.dll
