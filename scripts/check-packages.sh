@@ -111,68 +111,36 @@ module "$scratch/win64/SlopeCrush.dll" pei-x86-64 VSTPluginMain
 module "$scratch/win64/SlopeCrush.clap" pei-x86-64 clap_entry
 
 echo "=== the Windows installers' tables"
-# Fixed for ever: Windows Installer finds the version to replace by them.
-win32_upgrade_code="{0F33A1FD-6191-4D4B-9490-3E66BF333F49}"
-win64_upgrade_code="{D6F770E7-12AB-4D03-87A8-64B6E0E49A56}"
+# What the silent runs under wine below cannot show.
 # table MSI TABLE: the table's rows, tab-separated, without msiinfo's three heading lines.
 table() { msiinfo export "$1" "$2" | tail -n +4 | tr -d '\r'; }
-# help_link MSI: the help link MSI gives the list of installed apps.
-help_link() { table "$1" Property | awk -F'\t' '$1 == "ARPHELPLINK" { print $2 }'; }
-# sequence MSI ACTION: where ACTION runs in the installation.
-sequence() { table "$1" InstallExecuteSequence | awk -F'\t' -v a="$2" '$1 == a { print $3 }'; }
-# installer_tables MSI TEMPLATE NAME UPGRADE_CODE CLAP
+# installer_tables MSI UPGRADE_CODE FOLDERS: MSI's tables, FOLDERS those removal takes away
+# once empty.
 installer_tables() {
-  local msi=$dist/$1 what=$1 properties
-  has "$(msiinfo suminfo "$msi" | sed -n 's/^Template: //p')" "$2" "${what}: platform and language"
+  local msi=$dist/$1 properties order
   properties=$(table "$msi" Property)
-  has "$properties" "ProductName"$'\t'"$3" "${what}: name"
-  has "$properties" "Manufacturer"$'\t'"Tervik" "${what}: maker"
-  has "$properties" "ProductVersion"$'\t'"${version}" "${what}: version"
-  has "$properties" "UpgradeCode"$'\t'"$4" "${what}: upgrade code"
-  if grep -qE $'^ARPHELPLINK\thttps://' <<<"$properties"; then pass "${what}: help link"; else
-    fail "${what}: no https help link (ARPHELPLINK)"
-  fi
+  # Fixed for ever: Windows Installer finds the version to replace by it.
+  has "$properties" "UpgradeCode"$'\t'"$2" "$1: upgrade code"
   if grep -qE $'^SecureCustomProperties\t(.*;)?VST2DIR(;|$)' <<<"$properties"; then
-    pass "${what}: VST2DIR reaches an elevated installation"
+    pass "$1: VST2DIR reaches an elevated installation"
   else
-    fail "${what}: VST2DIR is not among the secure properties"
+    fail "$1: VST2DIR is not among the secure properties"
   fi
-  # Any older version is replaced, a newer one refused with a message.
-  local upgrade
-  upgrade=$(table "$msi" Upgrade | cut -f1-3,7)
-  has "$upgrade" "$4"$'\t\t'"${version}"$'\t'"WIX_UPGRADE_DETECTED" "${what}: replaces older versions"
-  has "$upgrade" "$4"$'\t'"${version}"$'\t\t'"WIX_DOWNGRADE_DETECTED" "${what}: detects newer ones"
-  if grep -qE $'^NOT WIX_DOWNGRADE_DETECTED\t.+' <<<"$(table "$msi" LaunchCondition)"; then
-    pass "${what}: a newer version stops it with a message"
+  if grep -qE $'^NOT WIX_DOWNGRADE_DETECTED\tA newer version .+' <<<"$(table "$msi" LaunchCondition)"; then
+    pass "$1: says why it refuses to replace a newer version"
   else
-    fail "${what}: no launch condition with a message for a newer version"
+    fail "$1: no message for refusing to replace a newer version"
   fi
-  # The older version goes before anything is installed.
-  local validate remove initialize
-  validate=$(sequence "$msi" InstallValidate)
-  remove=$(sequence "$msi" RemoveExistingProducts)
-  initialize=$(sequence "$msi" InstallInitialize)
-  if [ -n "$remove" ] && [ "$validate" -lt "$remove" ] && [ "$remove" -lt "$initialize" ]; then
-    pass "${what}: the older version is removed first"
-  else
-    fail "${what}: RemoveExistingProducts at '${remove}', not between InstallValidate" \
-      "(${validate}) and InstallInitialize (${initialize})"
-  fi
-  # The VST folder is kept in the registry and read back from there.
-  has "$(table "$msi" AppSearch | cut -f1)" "VST2DIR" "${what}: VST2DIR is searched for"
-  if grep -qE $'\tVST2DIR\t\\[VST2DIR\\]\t' <<<"$(table "$msi" Registry)"; then
-    pass "${what}: VST2DIR is kept in the registry"
-  else
-    fail "${what}: no registry value keeps [VST2DIR]"
-  fi
-  # Each plug-in folder is taken away at removal once empty.
-  local folders=VST2DIR
-  [ "$5" = no ] || folders+=$'\n'CLAPDIR
-  same_files "${what}: the folders RemoveFile takes away" "$folders" \
+  # The older version goes before anything is installed, so no file passes from one to the other.
+  order=$(table "$msi" InstallExecuteSequence | sort -t$'\t' -k3,3n | cut -f1 |
+    grep -xE 'InstallValidate|RemoveExistingProducts|InstallInitialize' | paste -sd' ')
+  has "$order" "InstallValidate RemoveExistingProducts InstallInitialize" \
+    "$1: the older version is removed first"
+  same_files "$1: the folders removal takes away once empty" "$3" \
     "$(table "$msi" RemoveFile | awk -F'\t' '$3 == "" { print $4 }')"
 }
-installer_tables "$win32_msi" "Intel;1033" "SlopeCrush (32-bit)" "$win32_upgrade_code" no
-installer_tables "$win64_msi" "x64;1033" "SlopeCrush" "$win64_upgrade_code" yes
+installer_tables "$win32_msi" "{0F33A1FD-6191-4D4B-9490-3E66BF333F49}" VST2DIR
+installer_tables "$win64_msi" "{D6F770E7-12AB-4D03-87A8-64B6E0E49A56}" $'VST2DIR\nCLAPDIR'
 
 echo "=== the Debian package's fields"
 fields=$(dpkg-deb -f "$dist/$deb" Package Version Architecture Section)
@@ -302,50 +270,43 @@ runs() {
   if msiexec "$@"; then pass "$what"; else fail "${what}: msiexec exits with $?"; fi
 }
 
-# uninstall_entries NAME: the entries in the list of installed apps named NAME, each a line
-# "--" and then a line NAME=VALUE for each of its values. The list shows the 64-bit registry's
-# entries and the 32-bit one's, where a 32-bit package's go.
-uninstall_entries() {
-  local view
-  for view in 64 32; do
+# entries WHAT NAME COUNT [VERSION]: COUNT entries named NAME in the list of installed apps (the
+# 64-bit registry's and the 32-bit one's, where a 32-bit package's go), the one from Tervik at
+# VERSION with a help link.
+entries() {
+  local found count view
+  found=$(for view in 64 32; do
     "$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s \
       "/reg:${view}" 2>/dev/null || true
-  done | tr -d '\r' | awk -v name="$1" '
-      function flush() { if (mine) printf "--\n%s", entry; entry = ""; mine = 0 }
-      /^HKEY_/ { flush() }
-      /^    / {
-        line = substr($0, 5); i = index(line, "    ")
-        key = substr(line, 1, i - 1); rest = substr(line, i + 4); j = index(rest, "    ")
-        value = j ? substr(rest, j + 4) : ""
-        entry = entry key "=" value "\n"
-        if (key == "DisplayName" && value == name) mine = 1
-      }
-      END { flush() }'
-}
-# entries WHAT NAME COUNT [VERSION HELP]: COUNT entries named NAME, the one from Tervik at
-# VERSION with the help link HELP.
-entries() {
-  local found count
-  found=$(uninstall_entries "$2")
+  done | tr -d '\r' | awk -v name="$2" '
+    function flush() { if (mine) printf "--\n%s", entry; entry = ""; mine = 0 }
+    /^HKEY_/ { flush() }
+    /^    / {
+      line = substr($0, 5); i = index(line, "    ")
+      key = substr(line, 1, i - 1); rest = substr(line, i + 4); j = index(rest, "    ")
+      value = j ? substr(rest, j + 4) : ""
+      entry = entry key "=" value "\n"
+      if (key == "DisplayName" && value == name) mine = 1
+    }
+    END { flush() }')
   count=$(grep -c '^--$' <<<"$found" || true)
   if [ "$count" -ne "$3" ]; then
     fail "$1: ${count} entries named '$2' in the list of installed apps, not $3"
     return
   fi
-  pass "$1: $3 entry named '$2'"
-  if [ "$3" -eq 1 ]; then
-    has "$found" "Publisher=Tervik" "$1: the entry's maker"
-    has "$found" "DisplayVersion=$4" "$1: the entry's version"
-    has "$found" "HelpLink=$5" "$1: the entry's help link"
+  pass "$1: $3 entries named '$2'"
+  [ "$3" -eq 1 ] || return 0
+  has "$found" "Publisher=Tervik" "$1: the entry's maker"
+  has "$found" "DisplayVersion=$4" "$1: the entry's version"
+  if grep -q '^HelpLink=https://' <<<"$found"; then pass "$1: the entry's help link"; else
+    fail "$1: the entry has no help link"
   fi
 }
-
 # installed WHAT MODULES VST2 CLAP: the release's files, byte for byte, where they belong: the
 # VST module and the licence in VST2, the CLAP module (if the zip in MODULES has one) in CLAP.
 installed() {
-  local pairs=("$3/SlopeCrush.dll" "$2/SlopeCrush.dll" "$3/SlopeCrush-LICENSE.txt" LICENSE)
+  local pairs=("$3/SlopeCrush.dll" "$2/SlopeCrush.dll" "$3/SlopeCrush-LICENSE.txt" LICENSE) i
   [ ! -f "$2/SlopeCrush.clap" ] || pairs+=("$4/SlopeCrush.clap" "$2/SlopeCrush.clap")
-  local i
   for ((i = 0; i < ${#pairs[@]}; i += 2)); do
     if cmp -s "${pairs[i]}" "${pairs[i + 1]}"; then
       pass "$1: ${pairs[i]#"$drive"/} is the release's"
@@ -358,119 +319,94 @@ installed() {
 holds() {
   same_files "$1: ${2#"$drive"/}" "$3" "$(find "$2" -mindepth 1 -printf '%P\n' 2>/dev/null)"
 }
-# gone WHAT PATH...: nothing at any PATH.
-gone() {
-  local what=$1 path
-  shift
-  for path in "$@"; do
-    if [ -e "$path" ]; then fail "${what}: ${path#"$drive"/} is left"; else
-      pass "${what}: no ${path#"$drive"/}"
+# removed WHAT ARCH [FOLDER...]: nothing of the ARCH installer is left: none of its files in the
+# shared folders (only the other maker's plug-ins), no FOLDER, no entry, no kept VST folder.
+removed() {
+  local what=$1 arch=$2 folder
+  shift 2
+  holds "$what" "${vst2_of[$arch]}" Other.dll
+  [ "$arch" = x86 ] || holds "$what" "${clap_of[$arch]}" Other.clap
+  for folder in "$@"; do
+    if [ -e "$folder" ]; then fail "${what}: ${folder#"$drive"/} is left"; else
+      pass "${what}: no ${folder#"$drive"/}"
     fi
   done
-}
-# nothing_kept WHAT VIEW NAME: no entry named NAME in the list of installed apps, and no VST
-# folder kept in the registry (in its 32- or 64-bit VIEW).
-nothing_kept() {
-  entries "$1" "$3" 0
-  if "$wine" reg query 'HKLM\Software\Tervik\SlopeCrush' "/reg:$2" >/dev/null 2>&1; then
-    fail "$1: the registry still keeps a VST folder"
+  entries "$what" "${name_of[$arch]}" 0
+  if "$wine" reg query 'HKLM\Software\Tervik\SlopeCrush' "/reg:${view_of[$arch]}" \
+    >/dev/null 2>&1; then
+    fail "${what}: the registry still keeps a VST folder"
   else
-    pass "$1: the registry keeps no VST folder"
+    pass "${what}: the registry keeps no VST folder"
   fi
 }
 
-# check_installer ARCH MODULES NAME COMMON_FILES VIEW: one installer as a user meets it, with
-# another maker's plug-in in each shared folder throughout: installed, refused over a newer
-# version, upgraded from an older one, with a chosen VST folder, and removed again each time.
-check_installer() {
-  local arch=$1 modules=$2 name=$3 vst2=$4/VST2 clap=$4/CLAP view=$5
-  local msi=$dist/slopecrush-${version}-windows-${arch}.msi old=$scratch/older-${arch}.msi
-  local chosen="$drive/Audio Plug-ins/VST ${arch}"
-  local chosen_next="$drive/Audio Plug-ins/VST ${arch} next"
-  local help ours=$'Other.dll\nSlopeCrush-LICENSE.txt\nSlopeCrush.dll' has_clap=false
-  help=$(help_link "$msi")
-  [ ! -f "$modules/SlopeCrush.clap" ] || has_clap=true
-  mkdir -p "$vst2" "$drive/Audio Plug-ins"
-  echo "another maker's plug-in" >"$vst2/Other.dll"
-  if $has_clap; then
-    mkdir -p "$clap"
-    echo "another maker's plug-in" >"$clap/Other.clap"
-  fi
+# Each installer's name, folders and registry view; another maker's plug-in sits in each
+# shared folder throughout.
+declare -A name_of=([x86]="SlopeCrush (32-bit)" [x64]=SlopeCrush) view_of=([x86]=32 [x64]=64)
+declare -A modules_of=([x86]=$scratch/win32 [x64]=$scratch/win64)
+declare -A vst2_of=([x86]="$drive/Program Files (x86)/Common Files/VST2"
+  [x64]="$drive/Program Files/Common Files/VST2")
+declare -A clap_of=([x86]="" [x64]="$drive/Program Files/Common Files/CLAP")
+mkdir -p "${vst2_of[x86]}" "${vst2_of[x64]}" "${clap_of[x64]}" "$drive/Audio Plug-ins"
+for folder in "${vst2_of[x86]}" "${vst2_of[x64]}"; do echo "another maker's" >"$folder/Other.dll"; done
+echo "another maker's" >"${clap_of[x64]}/Other.clap"
+
+for arch in x86 x64; do
+  msi=$dist/slopecrush-${version}-windows-${arch}.msi old=$scratch/older-${arch}.msi
+  name=${name_of[$arch]} modules=${modules_of[$arch]} vst2=${vst2_of[$arch]} clap=${clap_of[$arch]}
+  chosen="$drive/Audio Plug-ins/VST ${arch}"
 
   runs "${arch}: silent install" /i "$msi"
   installed "${arch}: install" "$modules" "$vst2" "$clap"
-  holds "${arch}: install" "$vst2" "$ours"
-  ! $has_clap || holds "${arch}: install" "$clap" $'Other.clap\nSlopeCrush.clap'
-  entries "${arch}: install" "$name" 1 "$version" "$help"
+  entries "${arch}: install" "$name" 1 "$version"
   if msiexec /i "$old"; then fail "${arch}: version ${older} installs over ${version}"; else
     pass "${arch}: version ${older} is refused over ${version}"
   fi
-  entries "${arch}: after the refused older version" "$name" 1 "$version" "$help"
-  installed "${arch}: after the refused older version" "$modules" "$vst2" "$clap"
+  entries "${arch}: the older version refused" "$name" 1 "$version"
+  installed "${arch}: the older version refused" "$modules" "$vst2" "$clap"
   runs "${arch}: silent removal" /x "$msi"
-  holds "${arch}: removal" "$vst2" Other.dll
-  ! $has_clap || holds "${arch}: removal" "$clap" Other.clap
-  nothing_kept "${arch}: removal" "$view" "$name"
+  removed "${arch}: removal" "$arch"
 
   runs "${arch}: version ${older}" /i "$old"
   runs "${arch}: upgrade to ${version}" /i "$msi"
-  entries "${arch}: upgrade" "$name" 1 "$version" "$help"
+  entries "${arch}: upgrade" "$name" 1 "$version"
   installed "${arch}: upgrade" "$modules" "$vst2" "$clap"
-  holds "${arch}: upgrade" "$vst2" "$ours"
   runs "${arch}: removal after the upgrade" /x "$msi"
-  holds "${arch}: removal after the upgrade" "$vst2" Other.dll
-  ! $has_clap || holds "${arch}: removal after the upgrade" "$clap" Other.clap
-  nothing_kept "${arch}: removal after the upgrade" "$view" "$name"
+  removed "${arch}: removal after the upgrade" "$arch"
 
   # A chosen VST folder is used, kept through an upgrade that names none, and emptied (and, as
   # it was made for the plug-in, taken away) at a removal that names none either.
   runs "${arch}: version ${older} into a chosen VST folder" /i "$old" \
     "VST2DIR=$(windows_path "$chosen")"
-  if [ -f "$chosen/SlopeCrush.dll" ]; then pass "${arch}: VST2DIR is honoured"; else
-    fail "${arch}: nothing installed into the chosen VST2DIR"
-  fi
+  holds "${arch}: VST2DIR honoured" "$chosen" $'SlopeCrush-LICENSE.txt\nSlopeCrush.dll'
   runs "${arch}: upgrade naming no folder" /i "$msi"
   installed "${arch}: upgrade naming no folder" "$modules" "$chosen" "$clap"
   holds "${arch}: upgrade naming no folder" "$vst2" Other.dll
   runs "${arch}: removal naming no folder" /x "$msi"
-  gone "${arch}: removal naming no folder" "$chosen"
-  nothing_kept "${arch}: removal naming no folder" "$view" "$name"
+  removed "${arch}: removal naming no folder" "$arch" "$chosen"
 
-  # A folder named on the command line wins over the kept one.
+  # A folder named on the command line wins over the kept one when installing; removal looks
+  # where the plug-in is, whatever folder it is told.
   runs "${arch}: version ${older} into the chosen VST folder again" /i "$old" \
     "VST2DIR=$(windows_path "$chosen")"
-  runs "${arch}: upgrade into another folder" /i "$msi" \
-    "VST2DIR=$(windows_path "$chosen_next")"
-  installed "${arch}: upgrade into another folder" "$modules" "$chosen_next" "$clap"
-  gone "${arch}: upgrade into another folder" "$chosen"
-  # Removal looks where the plug-in is, whatever folder it is told.
-  runs "${arch}: removal naming a third folder" /x "$msi" \
-    "VST2DIR=$(windows_path "$drive/Audio Plug-ins/VST ${arch} third")"
-  gone "${arch}: removal naming a third folder" "$chosen_next"
-  nothing_kept "${arch}: removal naming a third folder" "$view" "$name"
-
-  # Other makers' plug-ins and the user's own folder outlive all of it.
-  holds "${arch}: in the end" "$vst2" Other.dll
-  ! $has_clap || holds "${arch}: in the end" "$clap" Other.clap
-  holds "${arch}: in the end" "$drive/Audio Plug-ins" ""
-}
-check_installer x86 "$scratch/win32" "SlopeCrush (32-bit)" "$drive/Program Files (x86)/Common Files" 32
-check_installer x64 "$scratch/win64" "SlopeCrush" "$drive/Program Files/Common Files" 64
+  runs "${arch}: upgrade into another folder" /i "$msi" "VST2DIR=$(windows_path "$chosen 2")"
+  installed "${arch}: upgrade into another folder" "$modules" "$chosen 2" "$clap"
+  runs "${arch}: removal naming a third folder" /x "$msi" "VST2DIR=$(windows_path "$chosen 3")"
+  removed "${arch}: removal naming a third folder" "$arch" "$chosen" "$chosen 2" "$chosen 3"
+done
+# The user's own folder outlives all of it.
+holds "in the end" "$drive/Audio Plug-ins" ""
 
 # Both at once, as for a user with 32- and 64-bit hosts: removing one leaves the other whole.
-common32="$drive/Program Files (x86)/Common Files"
-common64="$drive/Program Files/Common Files"
 runs "both: the x64 installer" /i "$dist/$win64_msi"
 runs "both: the x86 installer" /i "$dist/$win32_msi"
-entries "both: installed" "SlopeCrush (32-bit)" 1 "$version" "$(help_link "$dist/$win32_msi")"
+entries "both: installed" "${name_of[x86]}" 1 "$version"
 runs "both: removal of the x86 one" /x "$dist/$win32_msi"
-holds "both: the x86 one removed" "$common32/VST2" Other.dll
-nothing_kept "both: the x86 one removed" 32 "SlopeCrush (32-bit)"
-installed "both: the x64 one left" "$scratch/win64" "$common64/VST2" "$common64/CLAP"
-entries "both: the x64 one left" "SlopeCrush" 1 "$version" "$(help_link "$dist/$win64_msi")"
+removed "both: the x86 one removed" x86
+installed "both: the x64 one left" "${modules_of[x64]}" "${vst2_of[x64]}" "${clap_of[x64]}"
+entries "both: the x64 one left" "${name_of[x64]}" 1 "$version"
 runs "both: removal of the x64 one" /x "$dist/$win64_msi"
-holds "both: the x64 one removed" "$common64/VST2" Other.dll
-nothing_kept "both: the x64 one removed" 64 "SlopeCrush"
+removed "both: the x64 one removed" x64
 
 if [ "$failures" -gt 0 ]; then
   echo "=== ${failures} package check(s) failed" >&2
