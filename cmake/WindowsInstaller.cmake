@@ -3,22 +3,20 @@
 # here from packaging/windows-installer.wxs.in. The result is
 # <CPACK_PACKAGE_FILE_NAME>.msi, the zip's name with its own extension.
 #
-# Included by cmake/Packaging.cmake on Windows builds, after CPACK_PACKAGE_FILE_NAME is set and
-# before include(CPack).
+# Included by cmake/Packaging.cmake on Windows builds, after it has set arch (x64 or x86) and
+# CPACK_PACKAGE_FILE_NAME, and before include(CPack).
 
 # Fixed for ever, one per architecture: Windows Installer finds the installed version to
 # replace by it. Each component's GUID is derived from it and the component's name, so it stays
 # the same from one version to the next and differs between the two packages, which a user may
 # install side by side.
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+if(arch STREQUAL x64)
   set(SLOPECRUSH_MSI_UPGRADE_CODE D6F770E7-12AB-4D03-87A8-64B6E0E49A56)
-  set(SLOPECRUSH_MSI_ARCH x64)
   set(SLOPECRUSH_MSI_WIN64 yes)
   set(SLOPECRUSH_MSI_COMMON_FILES CommonFiles64Folder)
   set(SLOPECRUSH_MSI_NAME "${SLOPECRUSH_NAME}")
 else()
   set(SLOPECRUSH_MSI_UPGRADE_CODE 0F33A1FD-6191-4D4B-9490-3E66BF333F49)
-  set(SLOPECRUSH_MSI_ARCH x86)
   set(SLOPECRUSH_MSI_WIN64 no)
   set(SLOPECRUSH_MSI_COMMON_FILES CommonFilesFolder)
   # Told apart from the 64-bit package in the list of installed apps.
@@ -58,4 +56,4 @@ set(CPACK_MONOLITHIC_INSTALL ON)
 set(CPACK_EXTERNAL_REQUESTED_VERSIONS "1.0")
 set(CPACK_EXTERNAL_PACKAGE_SCRIPT ${PROJECT_SOURCE_DIR}/packaging/windows-installer.cmake)
 set(CPACK_SLOPECRUSH_MSI_SOURCE ${CMAKE_BINARY_DIR}/packaging/windows-installer.wxs)
-set(CPACK_SLOPECRUSH_MSI_ARCH ${SLOPECRUSH_MSI_ARCH})
+set(CPACK_SLOPECRUSH_MSI_ARCH ${arch})
