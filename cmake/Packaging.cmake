@@ -1,10 +1,13 @@
 # The documents every installation carries, and the release packages CPack makes from the
-# installation: a zip for each Windows build, and on Linux a tarball and a Debian package.
+# installation: a zip and an installer (.msi) for each Windows build, and on Linux a tarball and a
+# Debian package.
 # scripts/package.sh makes them all; the framework kit (its own component, installed only on
 # request) is in none of them.
 
 set(SLOPECRUSH_PACKAGE_CONTACT "${SLOPECRUSH_VENDOR} <slopecrush@tervik.example>" CACHE STRING
     "Maintainer of the Debian package, as Name <address>")
+set(SLOPECRUSH_HELP_URL "https://tervik.example/slopecrush" CACHE STRING
+    "Help link the Windows installers show in the list of installed apps")
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
         DESTINATION ${SLOPECRUSH_INSTALL_DOCDIR})
@@ -67,6 +70,7 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME slopecrush-${PROJECT_VERSION}-windows-${arch})
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  include(${PROJECT_SOURCE_DIR}/cmake/WindowsInstaller.cmake)
 else()
   # The tarball holds the installation under one folder named like the file.
   set(CPACK_GENERATOR TGZ DEB)

@@ -30,6 +30,7 @@ if $all; then
     emscripten chromium
     valgrind gnuplot-nox sox
     lintian dpkg-dev file man-db unzip
+    wixl msitools
   )
   # node and npm may come from elsewhere than Debian (whose npm conflicts with other builds of
   # node), so their packages are asked for only when the commands are missing.
