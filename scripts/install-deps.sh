@@ -67,6 +67,15 @@ if [ ${#missing[@]} -gt 0 ]; then
          "from the indexes it has" >&2
     [ -n "$failed" ] || echo "$update_log" >&2
   fi
-  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -qq "${missing[@]}"
+  install() { "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@"; }
+  if ! install "${missing[@]}"; then
+    # 32-bit wine is the one package the builds do without (the win32 preset then checks its
+    # module's tables and says loudly that its programs do not run), and the one an i386 index
+    # caught mid-sync makes uninstallable while everything else installs.
+    rest=()
+    for p in "${missing[@]}"; do [ "$p" = wine32:i386 ] || rest+=("$p"); done
+    [ ${#rest[@]} -lt ${#missing[@]} ] || exit 1
+    echo "warning: installing without wine32:i386; the win32 preset will not run its tests" >&2
+    [ ${#rest[@]} -eq 0 ] || install "${rest[@]}"
+  fi
 fi
