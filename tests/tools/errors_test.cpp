@@ -4,6 +4,7 @@
 #include "programrun.h"
 #include "soundfile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -23,11 +25,6 @@ constexpr int kOutput = 4;
 constexpr int kPlugin = 5;
 
 void writeText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-
-std::string contents(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 struct ErrorCase {
     const char* name;

@@ -12,10 +12,12 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <regex>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
