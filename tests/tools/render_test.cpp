@@ -325,12 +325,47 @@ TEST(Render, AnInputCutShortIsRenderedAsFarAsItGoesWithAWarning) {
     writeSound(folder / "in.wav", testSound(2, 1000, kRate), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     ASSERT_FALSE(HasFatalFailure());
     std::filesystem::resize_file(folder / "in.wav", 44 + 600 * 4); // 600 of the 1000 frames
-    ProgramRun run = runRender({folder / "in.wav", folder / "out.wav", "--quiet"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, "slopecrush-render: warning: the input '" + folder / "in.wav" +
-                           "' is cut short: its header promises 1000 frames, it holds 600; "
-                           "rendered those\n");
-    EXPECT_EQ(readSound(folder / "out.wav").frames(), 600);
+    const std::string out = folder / "out.wav";
+    // A FIFO whose writer may stall before it closes early.
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    const auto viaFifo = [&folder, &out](int stallMs) {
+        return runRender({folder / "fifo", out, "--quiet", "--force"},
+                         RunSetup{{}, {}, {}, 0, [&folder, stallMs](int) {
+                                      std::ofstream fifo(folder / "fifo", std::ios::binary);
+                                      const std::string bytes = contents(folder / "in.wav");
+                                      fifo << bytes.substr(0, 1000) << std::flush;
+                                      usleep(static_cast<useconds_t>(stallMs) * 1000);
+                                      fifo << bytes.substr(1000);
+                                  }});
+    };
+    const auto viaPipe = [&out](const std::string& from) { // cat FROM | slopecrush-render ...
+        return runProgram("/bin/sh", {"-c", "cat \"$0\" | \"$1\" /dev/stdin \"$2\" -q -f", from,
+                                      SLOPECRUSH_RENDER, out});
+    };
+    const std::pair<std::string, std::function<ProgramRun()>> ways[] = {
+        {folder / "in.wav",
+         [&] {
+             return runRender({folder / "in.wav", out, "-q"});
+         }},
+        {"/dev/stdin", [&] { return viaPipe(folder / "in.wav"); }},
+        {folder / "fifo", [&] { return viaFifo(0); }},
+        {folder / "fifo", [&] { return viaFifo(200); }}};
+    ProgramRun run;
+    for (const auto& [shown, render] : ways) {
+        SCOPED_TRACE(shown);
+        run = render();
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, "slopecrush-render: warning: the input '" + shown +
+                               "' is cut short: its header promises 1000 frames, it holds 600; "
+                               "rendered those\n");
+        EXPECT_EQ(readSound(out).frames(), 600);
+    }
+    // A stream's header written before its length was known (0xFFFFFFFF bytes) promises nothing.
+    std::string unknown = contents(folder / "in.wav");
+    std::ofstream(folder / "unknown.wav", std::ios::binary) << unknown.replace(40, 4, 4, '\xff');
+    run = viaPipe(folder / "unknown.wav");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "");
 
     // FLAC's decoder loses its way in the frame that was cut: the ones before it count.
     writeSound(folder / "in.flac", testSound(2, 40000, kRate), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);

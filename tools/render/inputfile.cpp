@@ -61,6 +61,16 @@ std::int64_t announcedFrames(SNDFILE* file, const SF_INFO& info) {
     return announced;
 }
 
+// The frame count a stream's header announces, or -1. A header written before the length was
+// known holds a placeholder instead (sox writes 0x7FFFF000 bytes, others 0xFFFFFFFF): only a
+// smaller length is a promise.
+std::int64_t streamPromise(const SF_INFO& info) {
+    constexpr std::int64_t kPlaceholderBytes = 0x7FFFF000;
+    const int frameBytes = sampleBytes(info.format & SF_FORMAT_SUBMASK) * info.channels;
+    if (frameBytes == 0 || info.frames >= kPlaceholderBytes / frameBytes) return -1;
+    return info.frames;
+}
+
 // Why libsndfile could not open a file, in words about the file: it calls a header with no sample
 // rate "SF_INFO struct incomplete", as if the program had left something out.
 std::string openFailure() {
@@ -113,7 +123,7 @@ InputFile::InputFile(const std::string& name) : path(name) {
                       "cannot read the input " + inQuotes(path) + " as audio: " + why);
     }
     rightChannel = info.channels > 1 ? 1 : 0;
-    promised = InputFile::frames() >= 0 ? announcedFrames(file, info) : -1;
+    promised = InputFile::frames() >= 0 ? announcedFrames(file, info) : streamPromise(info);
 }
 
 InputFile::~InputFile() {
