@@ -453,6 +453,16 @@ TEST(RenderErrors, AnInterruptedOrKilledRenderLeavesNoOutput) {
     }
 }
 
+// Whether the program ends by itself. It has up to 30 s: a correctness bound, not a speed goal.
+bool endsOnItsOwn(int pid) {
+    siginfo_t info{};
+    for (int waited = 0; waited < 3000 && info.si_pid != pid; ++waited) {
+        usleep(10000);
+        waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+    }
+    return info.si_pid == pid;
+}
+
 // libsndfile repeats reads a signal interrupts: a FIFO whose writer stalls must not hold it.
 TEST(RenderErrors, ASignalStopsARenderWhoseInputStalls) {
     TempFolder folder;
@@ -463,18 +473,24 @@ TEST(RenderErrors, ASignalStopsARenderWhoseInputStalls) {
         std::ofstream fifo(folder / "fifo", std::ios::binary); // once the program reads it
         fifo << contents(folder / "in.wav").substr(0, 600000) << std::flush; // half of it
         kill(pid, SIGTERM);
-        // The writer stays for up to 30 s: a correctness bound, not a speed goal.
-        siginfo_t info{};
-        for (int waited = 0; waited < 3000 && info.si_pid != pid; ++waited) {
-            usleep(10000);
-            waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
-        }
-        EXPECT_EQ(info.si_pid, pid) << "still running while its input stalled after SIGTERM";
+        EXPECT_TRUE(endsOnItsOwn(pid)) << "still running while its input stalled after SIGTERM";
     };
     const ProgramRun run =
         runRender({folder / "fifo", folder / "out.wav"}, RunSetup{{}, {}, {}, 0, stall});
     EXPECT_EQ(run.exitCode, 128 + SIGTERM) << run.err;
     EXPECT_EQ(run.err, "slopecrush-render: interrupted; no output was written\n");
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"fifo", "in.wav"}));
+
+    // A signal that lands before the FIFO is opened (here one the parent left pending: it
+    // arrives as the program catches signals) must not leave the open waiting for a writer.
+    RunSetup early{{}, {}, {}, 0, [&folder](int pid) {
+                       EXPECT_TRUE(endsOnItsOwn(pid)) << "waiting for a writer after SIGTERM";
+                       close(open((folder / "fifo").c_str(), O_WRONLY | O_NONBLOCK)); // lets it go
+                   }};
+    early.pendingSignal = SIGTERM;
+    const ProgramRun earlyRun = runRender({folder / "fifo", folder / "out.wav"}, early);
+    EXPECT_EQ(earlyRun.exitCode, 128 + SIGTERM) << earlyRun.err;
+    EXPECT_EQ(earlyRun.err, "slopecrush-render: interrupted; no output was written\n");
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"fifo", "in.wav"}));
 }
 

@@ -99,13 +99,14 @@ InputFile::InputFile(const std::string& name) : path(name) {
     if (S_ISDIR(status.st_mode))
         throw Failure(ExitCode::Input,
                       "the input " + inQuotes(path) + " is a folder, not an audio file");
-    // Opening a FIFO waits for its writer; a caught signal ends the wait.
-    descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        interrupt::stopIfCaught();
+    // Without O_NONBLOCK, opening a FIFO waits for its writer, and a signal noted just before
+    // the open would not end that wait. The relay waits for the writer instead.
+    descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
         throw Failure(ExitCode::Input,
                       "cannot read the input " + inQuotes(path) + ": " + systemError());
-    }
+    fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    interrupt::stopIfCaught();
     // Only a stream (through /dev/stdin too) can keep a read waiting for ever.
     int readFrom = descriptor;
     if (fstat(descriptor, &status) == 0 && !S_ISREG(status.st_mode) && !S_ISBLK(status.st_mode)) {

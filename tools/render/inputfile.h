@@ -14,8 +14,8 @@
 class InputFile : public Source {
 public:
     // Throws Failure (ExitCode::Input) when the file is missing, unreadable or not audio, and
-    // Failure(128 + signal) when a caught signal interrupts the wait for a FIFO's writer or a
-    // stream's header.
+    // Failure(128 + signal) once a signal was caught, before or while it waits for a FIFO's
+    // writer or a stream's header.
     explicit InputFile(const std::string& name);
     ~InputFile() override;
     InputFile(const InputFile&) = delete;
