@@ -288,11 +288,26 @@ TEST(Render, SaysWhatItDidInOneLineUnlessQuiet) {
                                                       "0\\.0*[1-9][0-9]x realtime, ")))
         << run.out;
 
+    // Nothing rendered: no speed to tell.
+    writeSound(folder / "none.wav", testSound(2, 0, kRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    run = runRender({folder / "none.wav", folder / "none-out.wav"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find(": 0 frames, 0.000 s at 48000 Hz, peak -inf dBFS; "), std::string::npos)
+        << run.out;
+
     run = runRender({folder / "in.wav", folder / "quiet.wav", "--quiet"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(readSound(folder / "quiet.wav").frames(), 24000);
+
+    // "--" ends the options wherever it stands: the names after it may start with a dash.
+    for (const auto& args : {std::vector<std::string>{"in.wav", "--", "-a.wav"},
+                             std::vector<std::string>{"-q", "--", "in.wav", "-b.wav"}}) {
+        run = runRender(args, folder.path());
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(readSound(folder / args.back()).frames(), 24000);
+    }
 }
 
 TEST(Render, ForceReplacesAnExistingFileKeepingItsModeAndFollowingLinks) {
