@@ -110,6 +110,18 @@ INSTANTIATE_TEST_SUITE_P(
                   {"@/empty.wav", "@/out.wav"},
                   kInput,
                   "as audio: "},
+        // Damage in the middle is no cut: the end of the file is there.
+        ErrorCase{"flacDamagedInTheMiddle",
+                  [](const TempFolder& f) {
+                      writeSound(f / "in.flac", testSound(2, 40000),
+                                 SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+                      std::string bytes = contents(f / "in.flac");
+                      bytes.replace(bytes.size() / 2, 200, 200, 'U');
+                      writeText(f / "in.flac", bytes);
+                  },
+                  {"@/in.flac", "@/out.wav"},
+                  kInput,
+                  "reading the input '@/in.flac' failed: "},
         ErrorCase{"multichannel",
                   kMultichannel,
                   {"@/four.wav", "@/out.wav"},
@@ -436,15 +448,20 @@ TEST(RenderErrors, AnInterruptedOrKilledRenderLeavesNoOutput) {
     TempFolder folder;
     writeSound(folder / "in.wav", testSound(2, 5000), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     ASSERT_FALSE(HasFatalFailure());
-    // The stand-in plug-in raises the signal in its third processing call: Ctrl-C, or a kill
-    // no program can catch; or once the samples are all through, before the file is named.
-    const std::pair<int, const char*> signals[] = {
-        {SIGINT, "3"}, {SIGKILL, "3"}, {SIGTERM, "stop"}};
-    for (const auto& [signal, at] : signals) {
-        const ProgramRun run = runRender(
-            {folder / "in.wav", folder / "out.wav", "--block", "1000", "--plugin",
-             MOCK_RECORDING_PATH},
-            {}, {{"MOCK_PLUGIN_INTERRUPT_AT", at}, {"MOCK_PLUGIN_SIGNAL", std::to_string(signal)}});
+    // The stand-in plug-in raises the signals in its third processing call: Ctrl-C, a closed
+    // terminal, a kill no program can catch, a second signal (the first one counts); or once the
+    // samples are all through, before the file is named.
+    const std::tuple<const char*, const char*, int> signals[] = {{"2", "3", SIGINT},
+                                                                 {"1", "3", SIGHUP},
+                                                                 {"9", "3", SIGKILL},
+                                                                 {"15,2", "3", SIGTERM},
+                                                                 {"15", "stop", SIGTERM}};
+    for (const auto& [raised, at, signal] : signals) {
+        SCOPED_TRACE(raised);
+        const ProgramRun run =
+            runRender({folder / "in.wav", folder / "out.wav", "--block", "1000", "--plugin",
+                       MOCK_RECORDING_PATH},
+                      {}, {{"MOCK_PLUGIN_INTERRUPT_AT", at}, {"MOCK_PLUGIN_SIGNAL", raised}});
         EXPECT_EQ(run.exitCode, 128 + signal) << at;
         if (signal != SIGKILL) {
             EXPECT_EQ(run.err, "slopecrush-render: interrupted; no output was written\n");
@@ -561,6 +578,23 @@ TEST(RenderErrors, ADiskFullWhileFinishingTheFileIsAFailure) {
                                "' failed: File too large\n");
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(folder.names(), before);
+    }
+}
+
+// A crash just after the output took its name must find the whole file under it.
+TEST(RenderErrors, TheOutputIsOnDiskBeforeItTakesItsName) {
+    if (stracePath().empty()) GTEST_SKIP() << "needs strace to see the system calls";
+    TempFolder folder;
+    writeSound(folder / "in.wav", testSound(2, 1000), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    ASSERT_FALSE(HasFatalFailure());
+    for (const char* force : {"--quiet", "--force"}) {
+        const ProgramRun run =
+            runRenderTraced({"-f", "-o", folder / "calls", "-e",
+                             "trace=fsync,fdatasync,link,linkat,rename,renameat2"},
+                            {folder / "in.wav", folder / "out.wav", force});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const std::string calls = contents(folder / "calls");
+        EXPECT_LT(calls.find("sync("), std::min(calls.find("link"), calls.find("rename"))) << calls;
     }
 }
 

@@ -243,7 +243,6 @@ TEST(Render, IntegerOutputClipsAtFullScaleInsteadOfWrappingAround) {
     const ProgramRun run =
         runRender({folder / "in.wav", folder / "out.wav", "--format", "pcm16", "--gain", "1"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.out.find("samples clipped at full scale"), std::string::npos) << run.out;
 
     const Sound input = readSound(folder / "in.wav");
     const std::vector<float> expected =
@@ -257,6 +256,17 @@ TEST(Render, IntegerOutputClipsAtFullScaleInsteadOfWrappingAround) {
         EXPECT_EQ(output[i], -1.0f) << "sample " << i << " of " << expected[i];
     }
     EXPECT_GT(beyond, 0) << "the test sound should go past full scale";
+    EXPECT_NE(run.out.find("; " + std::to_string(2 * beyond) + " samples clipped at full scale"),
+              std::string::npos)
+        << "counted over both channels: " << run.out;
+
+    // Full scale itself is no clip (the stand-in plug-in passes the samples on, to both sides).
+    Sound edges{kRate, 1, 0, {1.0f, -1.0f, 1.5f, -2.0f, 0.5f, 1.0f}};
+    writeSound(folder / "edges.wav", edges, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    const ProgramRun edgesRun = runRender({folder / "edges.wav", folder / "edges-out.wav",
+                                           "--format", "pcm16", "--plugin", MOCK_RECORDING_PATH});
+    EXPECT_NE(edgesRun.out.find("; 4 samples clipped at full scale"), std::string::npos)
+        << edgesRun.out << edgesRun.err;
 }
 
 TEST(Render, SaysWhatItDidInOneLineUnlessQuiet) {
@@ -393,6 +403,24 @@ TEST(Render, AnInputCutShortIsRenderedAsFarAsItGoesWithAWarning) {
     EXPECT_EQ(run.err, "slopecrush-render: warning: the input '" + folder / "in.flac" +
                            "' is cut short: its header promises 40000 frames, it holds " +
                            std::to_string(frames) + "; rendered those\n");
+}
+
+// Every write of the file slowed down while the render runs ahead: each chunk must reach the file
+// as it was handed over, not refilled while it waits its turn.
+TEST(Render, AWriterThatLagsBehindGetsEveryChunkIntact) {
+    if (stracePath().empty()) GTEST_SKIP() << "needs strace to slow the writer";
+    TempFolder folder;
+    writeSound(folder / "in.wav", testSound(2, 6 * 65536, kRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    ASSERT_FALSE(HasFatalFailure());
+    const ProgramRun run = runRenderTraced(
+        {"-f", "-o", "/dev/null", "-e", "trace=pwrite64", "-e",
+         "inject=pwrite64:delay_enter=20000"},
+        {folder / "in.wav", folder / "out.wav", "--plugin", MOCK_RECORDING_PATH, "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const Sound input = readSound(folder / "in.wav");
+    const Sound output = readSound(folder / "out.wav"); // the stand-in plug-in passes it through
+    for (int channel = 0; channel < 2; ++channel)
+        EXPECT_EQ(mismatches(output.channel(channel), input.channel(channel), 0.0f, false), 0);
 }
 
 TEST(Render, TheSameRenderGivesTheSameBytes) {
