@@ -105,8 +105,7 @@ TEST(Demo, NeverReplacesEitherFileWithoutForce) {
         EXPECT_NE(run.err.find("slopecrush-demo-dry.wav"), std::string::npos) << run.err;
         EXPECT_EQ(taken.names(),
                   (std::vector<std::string>{"slopecrush-demo-dry.wav", "slopecrush-demo.wav"}));
-        EXPECT_EQ(std::filesystem::file_size(taken / "slopecrush-demo.wav"),
-                  std::filesystem::file_size(SLOPECRUSH_RENDER));
+        EXPECT_TRUE(contents(taken / "slopecrush-demo.wav") == contents(SLOPECRUSH_RENDER));
         // Once the name is free, both are replaced.
         std::filesystem::remove(taken / "slopecrush-demo-dry.wav");
         run = runRender({"--demo", "--force", "--quiet"}, taken.path());
