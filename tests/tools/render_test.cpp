@@ -413,8 +413,8 @@ TEST(Render, AWriterThatLagsBehindGetsEveryChunkIntact) {
     writeSound(folder / "in.wav", testSound(2, 6 * 65536, kRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     ASSERT_FALSE(HasFatalFailure());
     const ProgramRun run = runRenderTraced(
-        {"-f", "-o", "/dev/null", "-e", "trace=pwrite64", "-e",
-         "inject=pwrite64:delay_enter=20000"},
+        {"-f", "--seccomp-bpf", "-o", "/dev/null", "-e", "trace=pwrite64", "-e",
+         "inject=pwrite64:delay_enter=100000"},
         {folder / "in.wav", folder / "out.wav", "--plugin", MOCK_RECORDING_PATH, "--quiet"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const Sound input = readSound(folder / "in.wav");
