@@ -410,7 +410,7 @@ TEST(Render, AnInputCutShortIsRenderedAsFarAsItGoesWithAWarning) {
 TEST(Render, AWriterThatLagsBehindGetsEveryChunkIntact) {
     if (stracePath().empty()) GTEST_SKIP() << "needs strace to slow the writer";
     TempFolder folder;
-    writeSound(folder / "in.wav", testSound(2, 6 * 65536, kRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    writeSound(folder / "in.wav", testSound(2, 6L * 65536, kRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     ASSERT_FALSE(HasFatalFailure());
     const ProgramRun run = runRenderTraced(
         {"-f", "--seccomp-bpf", "-o", "/dev/null", "-e", "trace=pwrite64", "-e",
