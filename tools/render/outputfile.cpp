@@ -161,7 +161,8 @@ OutputFile::OutputFile(const std::string& name, int fileFormat, int channels, in
 
 OutputFile::~OutputFile() {
     if (!committed) discard();
-    if (!replacedPath.empty()) unlink(replacedPath.c_str()); // the render stands
+    // Kept for withdraw(), which can no longer come: the render stands.
+    if (!replacedPath.empty()) unlink(replacedPath.c_str());
 }
 
 void OutputFile::create(const std::string& folder, const std::string& baseName) {
