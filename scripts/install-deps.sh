@@ -28,7 +28,7 @@ if $all; then
     g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user liblilv-dev:arm64
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386
     emscripten chromium
-    valgrind gnuplot-nox sox
+    valgrind gnuplot-nox sox strace
     lintian dpkg-dev file man-db unzip
     wixl msitools
   )

@@ -90,6 +90,28 @@ TEST(Demo, NeverReplacesEitherFileWithoutForce) {
         EXPECT_NE(run.err.find("it appeared while rendering"), std::string::npos) << run.err;
         EXPECT_EQ(empty.names(), std::vector<std::string>{taken});
     }
+
+    // With --force, a dry name that cannot be taken (a folder there before or while rendering, as
+    // in a shared sticky folder where the dry file is someone else's) keeps the old crushed file.
+    for (const bool whileRendering : {false, true}) {
+        SCOPED_TRACE(whileRendering ? "while rendering" : "before");
+        TempFolder taken;
+        std::filesystem::copy_file(SLOPECRUSH_RENDER, taken / "slopecrush-demo.wav");
+        if (!whileRendering) std::filesystem::create_directory(taken / "slopecrush-demo-dry.wav");
+        run = runRender({"--demo", "--force", "--plugin", MOCK_RECORDING_PATH}, taken.path(),
+                        {{"MOCK_PLUGIN_INTERRUPT_AT", whileRendering ? "1" : "0"},
+                         {"MOCK_PLUGIN_CREATE", "slopecrush-demo-dry.wav/"}});
+        EXPECT_EQ(run.exitCode, 4);
+        EXPECT_NE(run.err.find("slopecrush-demo-dry.wav"), std::string::npos) << run.err;
+        EXPECT_EQ(taken.names(),
+                  (std::vector<std::string>{"slopecrush-demo-dry.wav", "slopecrush-demo.wav"}));
+        EXPECT_TRUE(contents(taken / "slopecrush-demo.wav") == contents(SLOPECRUSH_RENDER));
+        // Once the name is free, both are replaced.
+        std::filesystem::remove(taken / "slopecrush-demo-dry.wav");
+        run = runRender({"--demo", "--force", "--quiet"}, taken.path());
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(readSound(taken / "slopecrush-demo.wav").frames(), 176400);
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "programrun.h"
 #include "soundfile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -23,11 +25,6 @@ constexpr int kOutput = 4;
 constexpr int kPlugin = 5;
 
 void writeText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-
-std::string contents(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 struct ErrorCase {
     const char* name;
@@ -113,6 +110,18 @@ INSTANTIATE_TEST_SUITE_P(
                   {"@/empty.wav", "@/out.wav"},
                   kInput,
                   "as audio: "},
+        // Damage in the middle is no cut: the end of the file is there.
+        ErrorCase{"flacDamagedInTheMiddle",
+                  [](const TempFolder& f) {
+                      writeSound(f / "in.flac", testSound(2, 40000),
+                                 SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+                      std::string bytes = contents(f / "in.flac");
+                      bytes.replace(bytes.size() / 2, 200, 200, 'U');
+                      writeText(f / "in.flac", bytes);
+                  },
+                  {"@/in.flac", "@/out.wav"},
+                  kInput,
+                  "reading the input '@/in.flac' failed: "},
         ErrorCase{"multichannel",
                   kMultichannel,
                   {"@/four.wav", "@/out.wav"},
@@ -439,21 +448,36 @@ TEST(RenderErrors, AnInterruptedOrKilledRenderLeavesNoOutput) {
     TempFolder folder;
     writeSound(folder / "in.wav", testSound(2, 5000), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     ASSERT_FALSE(HasFatalFailure());
-    // The stand-in plug-in raises the signal in its third processing call: Ctrl-C, or a kill
-    // no program can catch; or once the samples are all through, before the file is named.
-    const std::pair<int, const char*> signals[] = {
-        {SIGINT, "3"}, {SIGKILL, "3"}, {SIGTERM, "stop"}};
-    for (const auto& [signal, at] : signals) {
-        const ProgramRun run = runRender(
-            {folder / "in.wav", folder / "out.wav", "--block", "1000", "--plugin",
-             MOCK_RECORDING_PATH},
-            {}, {{"MOCK_PLUGIN_INTERRUPT_AT", at}, {"MOCK_PLUGIN_SIGNAL", std::to_string(signal)}});
+    // The stand-in plug-in raises the signals in its third processing call: Ctrl-C, a closed
+    // terminal, a kill no program can catch, a second signal (the first one counts); or once the
+    // samples are all through, before the file is named.
+    const std::tuple<const char*, const char*, int> signals[] = {{"2", "3", SIGINT},
+                                                                 {"1", "3", SIGHUP},
+                                                                 {"9", "3", SIGKILL},
+                                                                 {"15,2", "3", SIGTERM},
+                                                                 {"15", "stop", SIGTERM}};
+    for (const auto& [raised, at, signal] : signals) {
+        SCOPED_TRACE(raised);
+        const ProgramRun run =
+            runRender({folder / "in.wav", folder / "out.wav", "--block", "1000", "--plugin",
+                       MOCK_RECORDING_PATH},
+                      {}, {{"MOCK_PLUGIN_INTERRUPT_AT", at}, {"MOCK_PLUGIN_SIGNAL", raised}});
         EXPECT_EQ(run.exitCode, 128 + signal) << at;
         if (signal != SIGKILL) {
             EXPECT_EQ(run.err, "slopecrush-render: interrupted; no output was written\n");
         }
         EXPECT_EQ(folder.names(), std::vector<std::string>{"in.wav"});
     }
+}
+
+// Whether the program ends by itself. It has up to 30 s: a correctness bound, not a speed goal.
+bool endsOnItsOwn(int pid) {
+    siginfo_t info{};
+    for (int waited = 0; waited < 3000 && info.si_pid != pid; ++waited) {
+        usleep(10000);
+        waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+    }
+    return info.si_pid == pid;
 }
 
 // libsndfile repeats reads a signal interrupts: a FIFO whose writer stalls must not hold it.
@@ -466,18 +490,24 @@ TEST(RenderErrors, ASignalStopsARenderWhoseInputStalls) {
         std::ofstream fifo(folder / "fifo", std::ios::binary); // once the program reads it
         fifo << contents(folder / "in.wav").substr(0, 600000) << std::flush; // half of it
         kill(pid, SIGTERM);
-        // The writer stays for up to 30 s: a correctness bound, not a speed goal.
-        siginfo_t info{};
-        for (int waited = 0; waited < 3000 && info.si_pid != pid; ++waited) {
-            usleep(10000);
-            waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
-        }
-        EXPECT_EQ(info.si_pid, pid) << "still running while its input stalled after SIGTERM";
+        EXPECT_TRUE(endsOnItsOwn(pid)) << "still running while its input stalled after SIGTERM";
     };
     const ProgramRun run =
         runRender({folder / "fifo", folder / "out.wav"}, RunSetup{{}, {}, {}, 0, stall});
     EXPECT_EQ(run.exitCode, 128 + SIGTERM) << run.err;
     EXPECT_EQ(run.err, "slopecrush-render: interrupted; no output was written\n");
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"fifo", "in.wav"}));
+
+    // A signal that lands before the FIFO is opened (here one the parent left pending: it
+    // arrives as the program catches signals) must not leave the open waiting for a writer.
+    RunSetup early{{}, {}, {}, 0, [&folder](int pid) {
+                       EXPECT_TRUE(endsOnItsOwn(pid)) << "waiting for a writer after SIGTERM";
+                       close(open((folder / "fifo").c_str(), O_WRONLY | O_NONBLOCK)); // lets it go
+                   }};
+    early.pendingSignal = SIGTERM;
+    const ProgramRun earlyRun = runRender({folder / "fifo", folder / "out.wav"}, early);
+    EXPECT_EQ(earlyRun.exitCode, 128 + SIGTERM) << earlyRun.err;
+    EXPECT_EQ(earlyRun.err, "slopecrush-render: interrupted; no output was written\n");
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"fifo", "in.wav"}));
 }
 
@@ -548,6 +578,23 @@ TEST(RenderErrors, ADiskFullWhileFinishingTheFileIsAFailure) {
                                "' failed: File too large\n");
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(folder.names(), before);
+    }
+}
+
+// A crash just after the output took its name must find the whole file under it.
+TEST(RenderErrors, TheOutputIsOnDiskBeforeItTakesItsName) {
+    if (stracePath().empty()) GTEST_SKIP() << "needs strace to see the system calls";
+    TempFolder folder;
+    writeSound(folder / "in.wav", testSound(2, 1000), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    ASSERT_FALSE(HasFatalFailure());
+    for (const char* force : {"--quiet", "--force"}) {
+        const ProgramRun run =
+            runRenderTraced({"-f", "-o", folder / "calls", "-e",
+                             "trace=fsync,fdatasync,link,linkat,rename,renameat2"},
+                            {folder / "in.wav", folder / "out.wav", force});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const std::string calls = contents(folder / "calls");
+        EXPECT_LT(calls.find("sync("), std::min(calls.find("link"), calls.find("rename"))) << calls;
     }
 }
 

@@ -1,14 +1,17 @@
 // Stand-in plug-in modules for what the real one never does. Built once per variant:
 //   MOCK_RECORDING    a pass-through effect that logs every call its host makes, in order, to the
-//                     file named by MOCK_PLUGIN_LOG, and raises SIGINT (or the signal numbered by
-//                     MOCK_PLUGIN_SIGNAL) in the processing call numbered by
-//                     MOCK_PLUGIN_INTERRUPT_AT (counted from 1; "stop": when it is switched off
-//                     after the last one); or, instead, creates the file MOCK_PLUGIN_CREATE then
+//                     file named by MOCK_PLUGIN_LOG, and raises SIGINT (or the signals numbered by
+//                     MOCK_PLUGIN_SIGNAL, "15" or "15,2", one after the other) in the processing
+//                     call numbered by MOCK_PLUGIN_INTERRUPT_AT (counted from 1; "stop": when it is
+//                     switched off after the last one); or, instead, creates the file (or, with a
+//                     final '/', the folder) MOCK_PLUGIN_CREATE then
 //   MOCK_NULL_EFFECT  an entry that creates no effect
 //   MOCK_BAD_MAGIC    an entry that returns a record without the 'VstP' magic
 //   MOCK_NO_ENTRY     a library that exports neither VSTPluginMain nor main
 
 #include "aeffect.h"
+
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstdarg>
@@ -29,13 +32,21 @@ struct Mock {
     float parameters[2] = {0.25f, 0.5f};
     int processCalls = 0;
     int interruptAt = 0; // -1: when switched off
-    int signal = SIGINT;
+    const char* signals = "2";
     const char* create = nullptr;
 
     void interrupt() {
-        std::FILE* file = create != nullptr ? std::fopen(create, "w") : nullptr;
-        if (file != nullptr) std::fclose(file);
-        if (create == nullptr) std::raise(signal);
+        if (create != nullptr && create[0] != '\0' && create[std::strlen(create) - 1] == '/') {
+            mkdir(create, 0755);
+        } else if (create != nullptr) {
+            if (std::FILE* file = std::fopen(create, "w")) std::fclose(file);
+        } else {
+            char* next = nullptr;
+            for (const char* at = signals;; at = next + 1) {
+                std::raise(static_cast<int>(std::strtol(at, &next, 10)));
+                if (*next != ',') break;
+            }
+        }
     }
 
     void say(const char* format, ...) __attribute__((format(printf, 2, 3))) {
@@ -137,8 +148,7 @@ MOCK_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
                         : std::strcmp(interruptAt, "stop") == 0 ? -1
                                                                 : std::atoi(interruptAt);
     mock->create = std::getenv("MOCK_PLUGIN_CREATE");
-    if (const char* signal = std::getenv("MOCK_PLUGIN_SIGNAL"))
-        mock->signal = static_cast<int>(std::strtol(signal, nullptr, 10));
+    if (const char* signals = std::getenv("MOCK_PLUGIN_SIGNAL")) mock->signals = signals;
     const VstIntPtr version = host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f);
     mock->say("entry, host version %ld", static_cast<long>(version));
 

@@ -11,16 +11,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
-namespace {
-
-std::string slurp(const std::string& path) {
+std::string contents(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
-
-} // namespace
 
 ProgramRun runProgram(const std::string& path, const std::vector<std::string>& args,
                       const RunSetup& setup) {
@@ -53,6 +50,13 @@ ProgramRun runProgram(const std::string& path, const std::vector<std::string>& a
         if (!setup.cwd.empty() && chdir(setup.cwd.c_str()) != 0) _exit(126);
         for (const auto& [name, value] : setup.env)
             setenv(name.c_str(), value.c_str(), 1);
+        if (setup.pendingSignal != 0) {
+            sigset_t blocked;
+            sigemptyset(&blocked);
+            sigaddset(&blocked, setup.pendingSignal);
+            if (sigprocmask(SIG_BLOCK, &blocked, nullptr) != 0) _exit(126);
+            raise(setup.pendingSignal);
+        }
         if (setup.fileSizeLimit > 0) {
             // As on a full disk: writes fail (EFBIG) instead of the signal ending the program.
             signal(SIGXFSZ, SIG_IGN);
@@ -69,8 +73,8 @@ ProgramRun runProgram(const std::string& path, const std::vector<std::string>& a
     }
     ProgramRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = slurp(outPath);
-    run.err = slurp(errPath);
+    run.out = contents(outPath);
+    run.err = contents(errPath);
     return run;
 }
 
@@ -81,6 +85,26 @@ ProgramRun runRender(const std::vector<std::string>& args, const RunSetup& setup
 ProgramRun runRender(const std::vector<std::string>& args, const std::string& cwd,
                      const std::map<std::string, std::string>& env) {
     return runRender(args, RunSetup{cwd, env, {}, 0});
+}
+
+std::string stracePath() {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "");
+    for (std::string folder; std::getline(folders, folder, ':');)
+        if (!folder.empty() && access((folder + "/strace").c_str(), X_OK) == 0)
+            return folder + "/strace";
+    return {};
+}
+
+ProgramRun runRenderTraced(const std::vector<std::string>& straceOptions,
+                           const std::vector<std::string>& args) {
+    std::vector<std::string> words = straceOptions;
+    words.push_back(SLOPECRUSH_RENDER);
+    words.insert(words.end(), args.begin(), args.end());
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    return runProgram(
+        stracePath(), words,
+        RunSetup{{}, {{"ASAN_OPTIONS", std::string(asan ? asan : "") + ":detect_leaks=0"}}, {}, 0});
 }
 
 TempFolder::TempFolder() {

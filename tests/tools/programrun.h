@@ -21,6 +21,8 @@ struct RunSetup {
     long long fileSizeLimit = 0;            // bytes any file may grow to (writes then fail)
     // Called once the program started. ("|" as stdoutTo: a pipe nobody reads.)
     std::function<void(int pid)> whileRunning = nullptr;
+    // A signal blocked and sent before the program starts: it arrives once the program unblocks it.
+    int pendingSignal = 0;
 };
 
 // Runs the program at path with args. Standard input is empty.
@@ -31,6 +33,16 @@ ProgramRun runProgram(const std::string& path, const std::vector<std::string>& a
 ProgramRun runRender(const std::vector<std::string>& args, const RunSetup& setup);
 ProgramRun runRender(const std::vector<std::string>& args, const std::string& cwd = {},
                      const std::map<std::string, std::string>& env = {});
+
+// strace, or "" where it is not installed (scripts/install-deps.sh --all installs it).
+std::string stracePath();
+// runRender under strace, its options first. LeakSanitizer, which cannot work under a tracer, is
+// off.
+ProgramRun runRenderTraced(const std::vector<std::string>& straceOptions,
+                           const std::vector<std::string>& args);
+
+// The bytes of a file; "" when there is none.
+std::string contents(const std::string& path);
 
 // A fresh folder for one test, removed with everything in it afterwards.
 class TempFolder {

@@ -12,10 +12,12 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <regex>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -241,7 +243,6 @@ TEST(Render, IntegerOutputClipsAtFullScaleInsteadOfWrappingAround) {
     const ProgramRun run =
         runRender({folder / "in.wav", folder / "out.wav", "--format", "pcm16", "--gain", "1"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.out.find("samples clipped at full scale"), std::string::npos) << run.out;
 
     const Sound input = readSound(folder / "in.wav");
     const std::vector<float> expected =
@@ -255,6 +256,17 @@ TEST(Render, IntegerOutputClipsAtFullScaleInsteadOfWrappingAround) {
         EXPECT_EQ(output[i], -1.0f) << "sample " << i << " of " << expected[i];
     }
     EXPECT_GT(beyond, 0) << "the test sound should go past full scale";
+    EXPECT_NE(run.out.find("; " + std::to_string(2 * beyond) + " samples clipped at full scale"),
+              std::string::npos)
+        << "counted over both channels: " << run.out;
+
+    // Full scale itself is no clip (the stand-in plug-in passes the samples on, to both sides).
+    Sound edges{kRate, 1, 0, {1.0f, -1.0f, 1.5f, -2.0f, 0.5f, 1.0f}};
+    writeSound(folder / "edges.wav", edges, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    const ProgramRun edgesRun = runRender({folder / "edges.wav", folder / "edges-out.wav",
+                                           "--format", "pcm16", "--plugin", MOCK_RECORDING_PATH});
+    EXPECT_NE(edgesRun.out.find("; 4 samples clipped at full scale"), std::string::npos)
+        << edgesRun.out << edgesRun.err;
 }
 
 TEST(Render, SaysWhatItDidInOneLineUnlessQuiet) {
@@ -286,11 +298,26 @@ TEST(Render, SaysWhatItDidInOneLineUnlessQuiet) {
                                                       "0\\.0*[1-9][0-9]x realtime, ")))
         << run.out;
 
+    // Nothing rendered: no speed to tell.
+    writeSound(folder / "none.wav", testSound(2, 0, kRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    run = runRender({folder / "none.wav", folder / "none-out.wav"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find(": 0 frames, 0.000 s at 48000 Hz, peak -inf dBFS; "), std::string::npos)
+        << run.out;
+
     run = runRender({folder / "in.wav", folder / "quiet.wav", "--quiet"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(readSound(folder / "quiet.wav").frames(), 24000);
+
+    // "--" ends the options wherever it stands: the names after it may start with a dash.
+    for (const auto& args : {std::vector<std::string>{"in.wav", "--", "-a.wav"},
+                             std::vector<std::string>{"-q", "--", "in.wav", "-b.wav"}}) {
+        run = runRender(args, folder.path());
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(readSound(folder / args.back()).frames(), 24000);
+    }
 }
 
 TEST(Render, ForceReplacesAnExistingFileKeepingItsModeAndFollowingLinks) {
@@ -323,12 +350,47 @@ TEST(Render, AnInputCutShortIsRenderedAsFarAsItGoesWithAWarning) {
     writeSound(folder / "in.wav", testSound(2, 1000, kRate), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     ASSERT_FALSE(HasFatalFailure());
     std::filesystem::resize_file(folder / "in.wav", 44 + 600 * 4); // 600 of the 1000 frames
-    ProgramRun run = runRender({folder / "in.wav", folder / "out.wav", "--quiet"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, "slopecrush-render: warning: the input '" + folder / "in.wav" +
-                           "' is cut short: its header promises 1000 frames, it holds 600; "
-                           "rendered those\n");
-    EXPECT_EQ(readSound(folder / "out.wav").frames(), 600);
+    const std::string out = folder / "out.wav";
+    // A FIFO whose writer may stall before it closes early.
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    const auto viaFifo = [&folder, &out](int stallMs) {
+        return runRender({folder / "fifo", out, "--quiet", "--force"},
+                         RunSetup{{}, {}, {}, 0, [&folder, stallMs](int) {
+                                      std::ofstream fifo(folder / "fifo", std::ios::binary);
+                                      const std::string bytes = contents(folder / "in.wav");
+                                      fifo << bytes.substr(0, 1000) << std::flush;
+                                      usleep(static_cast<useconds_t>(stallMs) * 1000);
+                                      fifo << bytes.substr(1000);
+                                  }});
+    };
+    const auto viaPipe = [&out](const std::string& from) { // cat FROM | slopecrush-render ...
+        return runProgram("/bin/sh", {"-c", "cat \"$0\" | \"$1\" /dev/stdin \"$2\" -q -f", from,
+                                      SLOPECRUSH_RENDER, out});
+    };
+    const std::pair<std::string, std::function<ProgramRun()>> ways[] = {
+        {folder / "in.wav",
+         [&] {
+             return runRender({folder / "in.wav", out, "-q"});
+         }},
+        {"/dev/stdin", [&] { return viaPipe(folder / "in.wav"); }},
+        {folder / "fifo", [&] { return viaFifo(0); }},
+        {folder / "fifo", [&] { return viaFifo(200); }}};
+    ProgramRun run;
+    for (const auto& [shown, render] : ways) {
+        SCOPED_TRACE(shown);
+        run = render();
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, "slopecrush-render: warning: the input '" + shown +
+                               "' is cut short: its header promises 1000 frames, it holds 600; "
+                               "rendered those\n");
+        EXPECT_EQ(readSound(out).frames(), 600);
+    }
+    // A stream's header written before its length was known (0xFFFFFFFF bytes) promises nothing.
+    std::string unknown = contents(folder / "in.wav");
+    std::ofstream(folder / "unknown.wav", std::ios::binary) << unknown.replace(40, 4, 4, '\xff');
+    run = viaPipe(folder / "unknown.wav");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "");
 
     // FLAC's decoder loses its way in the frame that was cut: the ones before it count.
     writeSound(folder / "in.flac", testSound(2, 40000, kRate), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
@@ -341,6 +403,24 @@ TEST(Render, AnInputCutShortIsRenderedAsFarAsItGoesWithAWarning) {
     EXPECT_EQ(run.err, "slopecrush-render: warning: the input '" + folder / "in.flac" +
                            "' is cut short: its header promises 40000 frames, it holds " +
                            std::to_string(frames) + "; rendered those\n");
+}
+
+// Every write of the file slowed down while the render runs ahead: each chunk must reach the file
+// as it was handed over, not refilled while it waits its turn.
+TEST(Render, AWriterThatLagsBehindGetsEveryChunkIntact) {
+    if (stracePath().empty()) GTEST_SKIP() << "needs strace to slow the writer";
+    TempFolder folder;
+    writeSound(folder / "in.wav", testSound(2, 6L * 65536, kRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    ASSERT_FALSE(HasFatalFailure());
+    const ProgramRun run = runRenderTraced(
+        {"-f", "--seccomp-bpf", "-o", "/dev/null", "-e", "trace=pwrite64", "-e",
+         "inject=pwrite64:delay_enter=100000"},
+        {folder / "in.wav", folder / "out.wav", "--plugin", MOCK_RECORDING_PATH, "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const Sound input = readSound(folder / "in.wav");
+    const Sound output = readSound(folder / "out.wav"); // the stand-in plug-in passes it through
+    for (int channel = 0; channel < 2; ++channel)
+        EXPECT_EQ(mismatches(output.channel(channel), input.channel(channel), 0.0f, false), 0);
 }
 
 TEST(Render, TheSameRenderGivesTheSameBytes) {

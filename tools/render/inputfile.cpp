@@ -61,6 +61,16 @@ std::int64_t announcedFrames(SNDFILE* file, const SF_INFO& info) {
     return announced;
 }
 
+// The frame count a stream's header announces, or -1. A header written before the length was
+// known holds a placeholder instead (sox writes 0x7FFFF000 bytes, others 0xFFFFFFFF): only a
+// smaller length is a promise.
+std::int64_t streamPromise(const SF_INFO& info) {
+    constexpr std::int64_t kPlaceholderBytes = 0x7FFFF000;
+    const int frameBytes = sampleBytes(info.format & SF_FORMAT_SUBMASK) * info.channels;
+    if (frameBytes == 0 || info.frames >= kPlaceholderBytes / frameBytes) return -1;
+    return info.frames;
+}
+
 // Why libsndfile could not open a file, in words about the file: it calls a header with no sample
 // rate "SF_INFO struct incomplete", as if the program had left something out.
 std::string openFailure() {
@@ -89,13 +99,14 @@ InputFile::InputFile(const std::string& name) : path(name) {
     if (S_ISDIR(status.st_mode))
         throw Failure(ExitCode::Input,
                       "the input " + inQuotes(path) + " is a folder, not an audio file");
-    // Opening a FIFO waits for its writer; a caught signal ends the wait.
-    descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        interrupt::stopIfCaught();
+    // Without O_NONBLOCK, opening a FIFO waits for its writer, and a signal noted just before
+    // the open would not end that wait. The relay waits for the writer instead.
+    descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
         throw Failure(ExitCode::Input,
                       "cannot read the input " + inQuotes(path) + ": " + systemError());
-    }
+    fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    interrupt::stopIfCaught();
     // Only a stream (through /dev/stdin too) can keep a read waiting for ever.
     int readFrom = descriptor;
     if (fstat(descriptor, &status) == 0 && !S_ISREG(status.st_mode) && !S_ISBLK(status.st_mode)) {
@@ -113,7 +124,7 @@ InputFile::InputFile(const std::string& name) : path(name) {
                       "cannot read the input " + inQuotes(path) + " as audio: " + why);
     }
     rightChannel = info.channels > 1 ? 1 : 0;
-    promised = InputFile::frames() >= 0 ? announcedFrames(file, info) : -1;
+    promised = InputFile::frames() >= 0 ? announcedFrames(file, info) : streamPromise(info);
 }
 
 InputFile::~InputFile() {

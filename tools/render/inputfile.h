@@ -14,8 +14,8 @@
 class InputFile : public Source {
 public:
     // Throws Failure (ExitCode::Input) when the file is missing, unreadable or not audio, and
-    // Failure(128 + signal) when a caught signal interrupts the wait for a FIFO's writer or a
-    // stream's header.
+    // Failure(128 + signal) once a signal was caught, before or while it waits for a FIFO's
+    // writer or a stream's header.
     explicit InputFile(const std::string& name);
     ~InputFile() override;
     InputFile(const InputFile&) = delete;
@@ -27,8 +27,9 @@ public:
     // The channels (0-based) that become left and right; by default mono feeds both and stereo
     // stays as it is.
     void pick(int left, int right);
-    // The frames the file's header announces; more than frames() when the file was cut short,
-    // or more than read() gave when a decoder stopped where the file was cut.
+    // The frames the header announces, -1 when it announces none (Ogg; a stream's header that
+    // holds a placeholder); more than read() gave in all when the input was cut short, a file or
+    // a stream.
     std::int64_t promisedFrames() const { return promised; }
 
     int sampleRate() const override { return info.samplerate; }

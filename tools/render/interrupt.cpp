@@ -52,8 +52,15 @@ void catchSignals() {
     struct sigaction action {};
     action.sa_handler = note;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    sigset_t caughtOnes;
+    sigemptyset(&caughtOnes);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         sigaction(signal, &action, nullptr);
+        sigaddset(&caughtOnes, signal);
+    }
+    // A parent may have left them blocked: they would then wait, pending, however long the
+    // render takes. One already pending is noted here.
+    pthread_sigmask(SIG_UNBLOCK, &caughtOnes, nullptr);
 }
 
 int caughtSignal() { return caught.load(); }

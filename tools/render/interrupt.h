@@ -6,7 +6,8 @@
 
 namespace interrupt {
 
-// Catches SIGINT, SIGTERM and SIGHUP from now on. Main thread, before any other thread starts.
+// Catches SIGINT, SIGTERM and SIGHUP from now on, also when they came blocked from the parent.
+// Main thread, before any other thread starts.
 void catchSignals();
 // The number of the first signal caught, or 0. Any thread; never blocks.
 int caughtSignal();

@@ -14,12 +14,11 @@
 #include "render.h"
 #include "settings.h"
 #include "standardstreams.h"
+#include "summary.h"
 
 #include <algorithm>
-#include <cmath>
 #include <csignal>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <new>
@@ -85,39 +84,9 @@ std::pair<int, int> pickedChannels(const std::string& text, int channels) {
     return {picked[0], picked[1]};
 }
 
-std::string dbfs(float peak) {
-    if (peak <= 0.0f) return "-inf dBFS";
-    char text[32];
-    std::snprintf(text, sizeof(text), "%.1f dBFS", 20.0 * std::log10(static_cast<double>(peak)));
-    return text;
-}
-
-// "1 frame", "2 frames".
-std::string frameCount(std::int64_t frames) {
-    return std::to_string(frames) + (frames == 1 ? " frame" : " frames");
-}
-
-// Two significant digits below 10x: a short render runs below realtime, not at "0x". The places
-// follow the figure as rounded, so 0.00996 reads "0.010", not "0.0100".
-std::string speed(double factor) {
-    int decimals = 0;
-    if (factor > 0.0 && factor < 10.0) {
-        const double unit = std::pow(10.0, std::floor(std::log10(factor)) - 1.0);
-        const double rounded = std::round(factor / unit) * unit;
-        decimals = std::min(12, 1 - static_cast<int>(std::floor(std::log10(rounded))));
-    }
-    char text[32];
-    std::snprintf(text, sizeof(text), "%.*fx", decimals, factor);
-    return text;
-}
-
-std::string summary(const RenderResult& r, int sampleRate, const std::string& settings) {
-    const double duration = static_cast<double>(r.frames) / sampleRate;
-    char text[160];
-    std::snprintf(text, sizeof(text), "%s, %.3f s at %d Hz, %s realtime, peak %s",
-                  frameCount(r.frames).c_str(), duration, sampleRate,
-                  speed(duration / std::max(r.seconds, 1e-6)).c_str(), dbfs(r.peak).c_str());
-    std::string line = text;
+// The summary, with what an integer output had to clip and the plug-in's settings.
+std::string describe(const RenderResult& r, int sampleRate, const std::string& settings) {
+    std::string line = summary(r.frames, sampleRate, r.seconds, r.peak);
     if (!settings.empty()) line += "; " + settings;
     if (r.clipped > 0) line += "; " + std::to_string(r.clipped) + " samples clipped at full scale";
     return line;
@@ -207,10 +176,10 @@ int runRender(const Options& o) {
                               frameCount(input.promisedFrames()) + ", it holds " +
                               std::to_string(rendered.result.frames) + "; rendered those");
     if (!o.quiet)
-        standardstreams::print("wrote " + outputPath + ": " +
-                                   summary(rendered.result, input.sampleRate(), rendered.settings) +
-                                   '\n',
-                               "wrote " + outputPath + ", but cannot say so on standard output");
+        standardstreams::print(
+            "wrote " + outputPath + ": " +
+                describe(rendered.result, input.sampleRate(), rendered.settings) + '\n',
+            "wrote " + outputPath + ", but cannot say so on standard output");
     return 0;
 }
 
@@ -227,7 +196,7 @@ int runDemo(const Options& o) {
     if (!o.quiet)
         standardstreams::print(
             "wrote " + crushedPath.string() + " (crushed) and " + dryPath.string() + " (dry): " +
-                summary(rendered.result, source.sampleRate(), rendered.settings) + '\n',
+                describe(rendered.result, source.sampleRate(), rendered.settings) + '\n',
             "wrote " + crushedPath.string() + " and " + dryPath.string() +
                 ", but cannot say so on standard output");
     return 0;

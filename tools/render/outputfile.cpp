@@ -91,6 +91,17 @@ std::string randomName(std::string pattern) {
     return pattern;
 }
 
+// Calls make(name) with random names from the pattern until one is free, and returns that name;
+// "" with errno set when make fails for another reason than a name taken.
+template <typename Make> std::string freeHiddenName(const std::string& pattern, Make make) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string hidden = randomName(pattern);
+        if (make(hidden.c_str()) == 0) return hidden;
+        if (errno != EEXIST) break;
+    }
+    return {};
+}
+
 std::string procPath(int descriptor) { return "/proc/self/fd/" + std::to_string(descriptor); }
 
 } // namespace
@@ -150,6 +161,8 @@ OutputFile::OutputFile(const std::string& name, int fileFormat, int channels, in
 
 OutputFile::~OutputFile() {
     if (!committed) discard();
+    // Kept for withdraw(), which can no longer come: the render stands.
+    if (!replacedPath.empty()) unlink(replacedPath.c_str());
 }
 
 void OutputFile::create(const std::string& folder, const std::string& baseName) {
@@ -267,8 +280,37 @@ void OutputFile::commit() {
 }
 
 void OutputFile::withdraw() {
-    if (committed) unlink(path.c_str());
+    if (committed && !restoreReplaced()) unlink(path.c_str());
     committed = false;
+}
+
+void OutputFile::keepReplaced() {
+    const std::string pattern =
+        hiddenPattern(folderOf(path), std::filesystem::path(path).filename().string());
+    // A second name for the old file: the name itself never goes missing.
+    replacedPath =
+        freeHiddenName(pattern, [this](const char* hidden) { return link(path.c_str(), hidden); });
+    if (!replacedPath.empty() || errno == ENOENT) return;
+    // No hard links here (vfat, exFAT, or a file of someone else's): the old file moves aside for
+    // the instant until the new one takes its name. A folder in its place stays where it is.
+    struct stat status {};
+    if (lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode))
+        replacedPath = freeHiddenName(pattern, [this](const char* hidden) {
+            return renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, hidden, RENAME_NOREPLACE);
+        });
+}
+
+bool OutputFile::restoreReplaced() {
+    if (replacedPath.empty()) return false;
+    if (rename(replacedPath.c_str(), path.c_str()) != 0) {
+        standardstreams::warn("the old content of " + inQuotes(shownName) + " is kept as " +
+                              inQuotes(replacedPath) + ": " + systemError());
+    } else {
+        // Still there when it and the name were one file already (the new one never got the name).
+        unlink(replacedPath.c_str());
+    }
+    replacedPath.clear();
+    return true;
 }
 
 void OutputFile::nameIt() {
@@ -276,56 +318,56 @@ void OutputFile::nameIt() {
         throw Failure(ExitCode::Output, "cannot write " + inQuotes(shownName) + ": " + why);
     };
     const std::string appeared = "it appeared while rendering; add --force to replace it";
+    // The finished file under a name of its own, ready to be renamed over the old one in one step.
+    std::string ready = temporaryPath;
     if (!temporaryPath.empty()) {
         const int closed = close(descriptor);
         descriptor = -1;
         if (closed != 0) writeFailed(systemError());
-        bool moved = false;
-        if (replace) {
-            moved = rename(temporaryPath.c_str(), path.c_str()) == 0;
-        } else {
-            moved = renameat2(AT_FDCWD, temporaryPath.c_str(), AT_FDCWD, path.c_str(),
-                              RENAME_NOREPLACE) == 0;
+        if (!replace) {
+            bool moved = renameat2(AT_FDCWD, temporaryPath.c_str(), AT_FDCWD, path.c_str(),
+                                   RENAME_NOREPLACE) == 0;
             // File systems without the no-replace rename: a hard link refuses an existing name.
             if (!moved && (errno == EINVAL || errno == ENOSYS) &&
                 link(temporaryPath.c_str(), path.c_str()) == 0) {
                 unlink(temporaryPath.c_str());
                 moved = true;
             }
+            if (!moved) cannotName(errno == EEXIST ? appeared : systemError());
+            temporaryPath.clear();
+            return;
         }
-        if (!moved) cannotName(errno == EEXIST ? appeared : systemError());
-        temporaryPath.clear();
-        return;
-    }
-
-    const std::string unnamed = procPath(descriptor);
-    if (!replace) {
-        if (linkat(AT_FDCWD, unnamed.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0)
+    } else if (!replace) {
+        if (linkat(AT_FDCWD, procPath(descriptor).c_str(), AT_FDCWD, path.c_str(),
+                   AT_SYMLINK_FOLLOW) != 0)
             cannotName(errno == EEXIST ? appeared : systemError());
     } else {
-        // A link cannot replace a file: the file is linked under a hidden name for a moment and
-        // renamed over the old one in one step.
-        const std::string pattern =
-            hiddenPattern(folderOf(path), std::filesystem::path(path).filename().string());
-        std::string hidden;
-        int linked = -1;
-        for (int attempt = 0; attempt < 100 && linked != 0; ++attempt) {
-            hidden = randomName(pattern);
-            linked = linkat(AT_FDCWD, unnamed.c_str(), AT_FDCWD, hidden.c_str(), AT_SYMLINK_FOLLOW);
-            if (linked != 0 && errno != EEXIST) break;
-        }
-        if (linked != 0) cannotName(systemError());
-        if (rename(hidden.c_str(), path.c_str()) != 0) {
+        // A link cannot replace a file: the file is linked under a hidden name for a moment.
+        const std::string unnamed = procPath(descriptor);
+        ready = freeHiddenName(
+            hiddenPattern(folderOf(path), std::filesystem::path(path).filename().string()),
+            [&unnamed](const char* hidden) {
+                return linkat(AT_FDCWD, unnamed.c_str(), AT_FDCWD, hidden, AT_SYMLINK_FOLLOW);
+            });
+        if (ready.empty()) cannotName(systemError());
+    }
+    if (replace) {
+        keepReplaced();
+        if (rename(ready.c_str(), path.c_str()) != 0) {
             const int error = errno;
-            unlink(hidden.c_str());
+            unlink(ready.c_str());
+            temporaryPath.clear();
+            restoreReplaced();
             cannotName(systemError(error));
         }
+        temporaryPath.clear();
     }
+    if (descriptor < 0) return;
     const int closed = close(descriptor);
     descriptor = -1;
     if (closed != 0) {
         const int error = errno;
-        unlink(path.c_str());
+        if (!restoreReplaced()) unlink(path.c_str());
         writeFailed(systemError(error));
     }
 }

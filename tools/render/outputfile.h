@@ -43,10 +43,11 @@ public:
     // Failure.
     void finish();
     // Finishes the file if that is still to do, and gives it its name. Without replace, a file
-    // that appeared under that name meanwhile is not replaced either. Throws Failure.
+    // that appeared under that name meanwhile is not replaced either. A file it replaces is kept
+    // under a hidden name until this object goes, for withdraw(). Throws Failure.
     void commit();
     // Takes the name away again from a committed file, when a file named with it could not be:
-    // files rendered together exist all or none. (A file it replaced stays gone.)
+    // files rendered together exist all or none. A file it replaced gets its name back.
     void withdraw();
 
 private:
@@ -56,11 +57,15 @@ private:
     std::string libraryFailure(const std::string& message) const;
     [[noreturn]] void writeFailed(const std::string& why);
     void nameIt();
+    void keepReplaced();
+    // Gives the replaced file its name back, when one was kept; false when there was none.
+    bool restoreReplaced();
     void discard();
 
     std::string shownName;     // as the person gave it
     std::string path;          // where the file goes: the name, or where its links lead
     std::string temporaryPath; // the hidden name, when the file system makes no unnamed files
+    std::string replacedPath;  // the hidden name of the file this one replaced, while kept
     bool replace;
     bool existed = false;
     struct stat previous {}; // the file being replaced
