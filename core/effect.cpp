@@ -18,6 +18,12 @@ double plainForNormalised(int index, float normalised) {
     return clampedPlainValue(index, plain);
 }
 
+std::uint32_t bitsOf(float value) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
 } // namespace
 
 Effect::Effect() {
@@ -44,8 +50,8 @@ void Effect::setPlain(int index, double value) {
 
 void Effect::setNormalised(int index, float value) {
     if (!isParameter(index)) return;
-    const float held = normalisedValues[index].load(std::memory_order_relaxed);
-    if (std::memcmp(&value, &held, sizeof value) == 0) return; // by its bits: NaN too
+    // By their bits, so that a NaN given again counts as the same value.
+    if (bitsOf(value) == bitsOf(normalisedValues[index].load(std::memory_order_relaxed))) return;
     normalisedValues[index].store(value, std::memory_order_relaxed);
     plainValues[index].store(plainForNormalised(index, value), std::memory_order_relaxed);
     if (index == kInGain)

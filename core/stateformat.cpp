@@ -36,7 +36,7 @@ StateBytes encodeState(const PlainValues& values) {
     for (int i = 0; i < kNumParameters; ++i) {
         std::uint64_t bits = 0;
         std::memcpy(&bits, &values[i], sizeof(bits));
-        putBits(bytes.data() + kValuesAt + 8 * i, bits, 8);
+        putBits(bytes.data() + kValuesAt + std::size_t{8} * i, bits, 8);
     }
     return bytes;
 }
@@ -47,7 +47,7 @@ bool decodeState(const unsigned char* bytes, std::size_t size, PlainValues& valu
         return false;
     PlainValues read{};
     for (int i = 0; i < kNumParameters; ++i) {
-        const std::uint64_t bits = getBits(bytes + kValuesAt + 8 * i, 8);
+        const std::uint64_t bits = getBits(bytes + kValuesAt + std::size_t{8} * i, 8);
         std::memcpy(&read[i], &bits, sizeof(bits));
         if (!isValue(i, read[i])) return false;
     }
