@@ -1,5 +1,5 @@
 // The effect object's rules, which every edition forwards to: both forms of a value, clamping and
-// NaN, defaults, the display of what plays, and the saved state with what a load meets while the
+// NaN, the display of what plays, and the saved state with what a load meets while the
 // audio thread is taking the one before.
 
 #include "effect.h"
@@ -43,21 +43,6 @@ std::string shown(const Effect& effect, int index) {
 std::vector<unsigned char> bytesOf(const StateBytes& state) { return {state.begin(), state.end()}; }
 bool load(Effect& effect, const std::vector<unsigned char>& bytes) {
     return effect.load(bytes.data(), bytes.size());
-}
-
-TEST(EffectValues, DefaultsInBothFormsAndWhatTheyPlay) {
-    const Effect effect;
-    EXPECT_EQ(effect.plain(kInGain), 0.0);
-    EXPECT_EQ(effect.plain(kPitch), 14.0);
-    EXPECT_EQ(effect.normalised(kInGain), 0.25f);
-    EXPECT_EQ(effect.normalised(kPitch), 0.95f);
-    EXPECT_EQ(shown(effect, kInGain), "0.000000");
-    EXPECT_EQ(shown(effect, kPitch), "24857.90");
-    for (int index : {-1, 2, 1000}) {
-        EXPECT_EQ(effect.plain(index), 0.0);
-        EXPECT_EQ(effect.normalised(index), 0.0f);
-        EXPECT_EQ(shown(effect, index), "unset");
-    }
 }
 
 // Each row: a value set in one form, what both forms then read and what plays.
@@ -161,10 +146,6 @@ TEST(EffectState, ALoadIsShownAtOnceAndPlaysFromTheNextTake) {
     effect.takeLoadedState();
     EXPECT_EQ(shown(effect, kInGain), "-6.00000");
     EXPECT_EQ(shown(effect, kPitch), "5593.040");
-    // A value set after the take is newer than the load, and stays.
-    effect.setPlain(kPitch, 5.0);
-    effect.takeLoadedState();
-    EXPECT_EQ(effect.plain(kPitch), 5.0);
 }
 
 // A host restoring a project loads the default state and then the saved one, while the audio
