@@ -8,9 +8,7 @@ import { readWav } from './wavreader.js';
 export function formatOf(bytes) {
   const data = new DataView(bytes);
   const text = (at, length) =>
-    at + length <= data.byteLength
-      ? String.fromCharCode(...new Uint8Array(bytes, at, length))
-      : '';
+    at + length <= data.byteLength ? String.fromCharCode(...new Uint8Array(bytes, at, length)) : '';
   let start = 0;
   // An ID3v2 tag (before MP3 or FLAC): ten bytes, a syncsafe size, and a footer when flagged.
   if (text(0, 3) === 'ID3' && data.byteLength >= 10) {
@@ -18,15 +16,23 @@ export function formatOf(bytes) {
     start = 10 + size + (data.getUint8(5) & 0x10 ? 10 : 0);
   }
   if (['RIFF', 'RF64', 'BW64'].includes(text(0, 4)) && text(8, 4) === 'WAVE') {
-    for (let at = 12; at + 8 <= data.byteLength; at += 8 + data.getUint32(at + 4, true) + (data.getUint32(at + 4, true) & 1)) {
-      if (text(at, 4) === 'fmt ' && at + 16 <= data.byteLength) return { rate: data.getUint32(at + 12, true) };
+    for (
+      let at = 12;
+      at + 8 <= data.byteLength;
+      at += 8 + data.getUint32(at + 4, true) + (data.getUint32(at + 4, true) & 1)
+    ) {
+      if (text(at, 4) === 'fmt ' && at + 16 <= data.byteLength)
+        return { rate: data.getUint32(at + 12, true) };
     }
     return null;
   }
   if (text(start, 4) === 'fLaC' && start + 22 <= data.byteLength) {
     const at = start + 18; // STREAMINFO: 20 bits of rate after 10 bytes of sizes, 3 of channels
     const bits = (((data.getUint8(at + 2) & 1) << 4) | (data.getUint8(at + 3) >> 4)) + 1;
-    return { rate: (data.getUint8(at) << 12) | (data.getUint8(at + 1) << 4) | (data.getUint8(at + 2) >> 4), bits };
+    return {
+      rate: (data.getUint8(at) << 12) | (data.getUint8(at + 1) << 4) | (data.getUint8(at + 2) >> 4),
+      bits,
+    };
   }
   if (text(0, 4) === 'OggS' && data.byteLength > 27) {
     const payload = 27 + data.getUint8(26);
@@ -55,7 +61,11 @@ export async function decodeAudioFile(bytes) {
   if (wav) {
     const { channels, sampleRate, sourceChannels } = wav;
     if (channels[0].length === 0) throw new Error('the file holds no sound');
-    const buffer = new AudioBuffer({ numberOfChannels: channels.length, length: channels[0].length, sampleRate });
+    const buffer = new AudioBuffer({
+      numberOfChannels: channels.length,
+      length: channels[0].length,
+      sampleRate,
+    });
     channels.forEach((samples, c) => buffer.copyToChannel(samples, c));
     return { buffer, sourceChannels, rateKnown: true };
   }
@@ -79,7 +89,9 @@ export async function decodeAudioFile(bytes) {
 // when every sample is of one of the two forms, the others are put back. (24 bits and more come
 // out the same either way once rounded to float.)
 function rescaleSixteenBits(buffer) {
-  const channels = Array.from({ length: buffer.numberOfChannels }, (_, c) => buffer.getChannelData(c));
+  const channels = Array.from({ length: buffer.numberOfChannels }, (_, c) =>
+    buffer.getChannelData(c),
+  );
   const symmetric = (v) => Number.isInteger(v * 32768);
   const chromium = (v) => v > 0 && Math.abs(v * 32767 - Math.round(v * 32767)) < 1e-3;
   if (channels.every((samples) => samples.every((v) => symmetric(v) || chromium(v))))

@@ -42,7 +42,8 @@ function showStatus(line, isError = false) {
 }
 
 // The controls, with the plug-in's names, ranges, defaults and texts.
-for (const { name, label } of texts.parameters) document.querySelector(`label[for=${name}]`).textContent = label;
+for (const { name, label } of texts.parameters)
+  document.querySelector(`label[for=${name}]`).textContent = label;
 ui.gain.min = facts.gain.min;
 ui.gain.max = facts.gain.max;
 ui.gain.value = facts.gain.defaultValue;
@@ -110,7 +111,8 @@ async function renderUntilCurrent() {
 async function currentCrushed() {
   for (;;) {
     const result = await refreshCrushed();
-    if (!result || (result === crushed && renderedFor === JSON.stringify(settings()))) return result;
+    if (!result || (result === crushed && renderedFor === JSON.stringify(settings())))
+      return result;
   }
 }
 
@@ -207,7 +209,7 @@ async function openFile(file) {
   let decoded;
   try {
     decoded = await decodeAudioFile(await file.arrayBuffer());
-  } catch (error) {
+  } catch {
     // One line, and the sound already open stays as it was.
     showStatus(`${file.name} could not be opened: this browser cannot decode it as audio.`, true);
     return;
@@ -218,7 +220,8 @@ async function openFile(file) {
   about += sourceChannels === 1 ? 'mono (it feeds both inputs).' : 'stereo.';
   if (sourceChannels > 2)
     about = `${file.name}: ${seconds} s, ${buffer.sampleRate} Hz. It has ${sourceChannels} channels; SlopeCrush uses the first two (left and right).`;
-  if (!rateKnown) about += ' Its sample rate could not be read, so it is played and saved at 44100 Hz.';
+  if (!rateKnown)
+    about += ' Its sample rate could not be read, so it is played and saved at 44100 Hz.';
   use(buffer, file.name.replace(/\.[^.]*$/, ''), about);
   await play();
 }
@@ -255,7 +258,10 @@ ui.download.addEventListener('click', async () => {
   showStatus('Rendering…');
   const result = await currentCrushed();
   if (!result) return; // the failure is on the page
-  const wav = encodeFloatWav([result.getChannelData(0), result.getChannelData(1)], result.sampleRate);
+  const wav = encodeFloatWav(
+    [result.getChannelData(0), result.getChannelData(1)],
+    result.sampleRate,
+  );
   const link = document.createElement('a');
   link.href = URL.createObjectURL(wav);
   link.download = `${sound.name}-crushed.wav`;

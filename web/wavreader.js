@@ -16,7 +16,7 @@ export function readWav(bytes) {
   const tag = (at) => String.fromCharCode(...new Uint8Array(bytes, at, 4));
   if (data.byteLength < 12 || tag(0) !== 'RIFF' || tag(8) !== 'WAVE') return null;
   let format = null;
-  for (let at = 12; at + 8 <= data.byteLength; ) {
+  for (let at = 12; at + 8 <= data.byteLength;) {
     const size = data.getUint32(at + 4, true);
     if (tag(at) === 'fmt ' && size >= 16 && at + 8 + size <= data.byteLength) {
       let kind = data.getUint16(at + 8, true);
@@ -29,7 +29,8 @@ export function readWav(bytes) {
         bits: data.getUint16(at + 22, true),
       };
     }
-    if (tag(at) === 'data' && format) return samplesOf(data, at + 8, Math.min(size, data.byteLength - at - 8), format);
+    if (tag(at) === 'data' && format)
+      return samplesOf(data, at + 8, Math.min(size, data.byteLength - at - 8), format);
     at += 8 + size + (size & 1);
   }
   return null;

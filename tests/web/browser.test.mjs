@@ -9,11 +9,24 @@ import { tmpdir } from 'node:os';
 import { extname, join, normalize } from 'node:path';
 import { after, before, test } from 'node:test';
 import { encodeFloatWav } from '../../web/wavwriter.js';
-import { firstDifference, goldenDir, newConverter, readCase, readCases, render, siteDir } from './wasmconverter.mjs';
+import {
+  firstDifference,
+  goldenDir,
+  newConverter,
+  readCase,
+  readCases,
+  render,
+  siteDir,
+} from './wasmconverter.mjs';
 
 const puppeteer = createRequire(`${process.env.SLOPECRUSH_NODE_MODULES}/`)('puppeteer-core');
 const kRate = 44100;
-const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
+const kTypes = {
+  '.html': 'text/html',
+  '.js': 'text/javascript',
+  '.css': 'text/css',
+  '.wasm': 'application/wasm',
+};
 
 let server;
 let browser;
@@ -26,7 +39,9 @@ function serve(request, response) {
   const file = path.startsWith('/golden/') ? join(goldenDir, path.slice(8)) : join(siteDir, path);
   try {
     const body = readFileSync(file);
-    response.writeHead(200, { 'content-type': kTypes[extname(file)] ?? 'application/octet-stream' });
+    response.writeHead(200, {
+      'content-type': kTypes[extname(file)] ?? 'application/octet-stream',
+    });
     response.end(body);
   } catch {
     response.writeHead(404).end();
@@ -66,9 +81,14 @@ async function renderInPage(name, frames, changes) {
       const input = new Float32Array(await (await fetch(`golden/${name}.in.f32`)).arrayBuffer());
       const context = new OfflineAudioContext(2, frames, rate);
       const buffer = new AudioBuffer({ numberOfChannels: 2, length: frames, sampleRate: rate });
-      for (let c = 0; c < 2; ++c) buffer.copyToChannel(input.filter((_, i) => i % 2 === c), c);
+      for (let c = 0; c < 2; ++c)
+        buffer.copyToChannel(
+          input.filter((_, i) => i % 2 === c),
+          c,
+        );
       const node = await createSlopeCrushNode(context);
-      for (const { time, name, value } of changes) node.parameters.get(name).setValueAtTime(value, time);
+      for (const { time, name, value } of changes)
+        node.parameters.get(name).setValueAtTime(value, time);
       const source = new AudioBufferSourceNode(context, { buffer });
       source.connect(node).connect(context.destination);
       source.start();
@@ -114,27 +134,58 @@ test('changes of pitch and gain during a render land at the next quantum boundar
     { time: gainAt / kRate, name: 'gain', value: -6 },
   ]);
   const switchedAt = (pitchFrame, gainFrame) =>
-    render(newConverter(), left, right, [
-      { frame: pitchFrame, set: (wasm) => wasm.slopecrush_set_parameter(1, 3) },
-      { frame: gainFrame, set: (wasm) => wasm.slopecrush_set_parameter(0, -6) },
-    ], () => 128)[0];
+    render(
+      newConverter(),
+      left,
+      right,
+      [
+        { frame: pitchFrame, set: (wasm) => wasm.slopecrush_set_parameter(1, 3) },
+        { frame: gainFrame, set: (wasm) => wasm.slopecrush_set_parameter(0, -6) },
+      ],
+      () => 128,
+    )[0];
   const expected = switchedAt(51 * 128, 121 * 128);
   const at = firstDifference(got, expected);
   assert.equal(at, -1, `frame ${at} is ${got[at]}, expected ${expected[at]}`);
-  assert.notEqual(firstDifference(expected, switchedAt(pitchAt, gainAt)), -1, 'the changes must be heard');
+  assert.notEqual(
+    firstDifference(expected, switchedAt(pitchAt, gainAt)),
+    -1,
+    'the changes must be heard',
+  );
 });
 
 test("the page shows the plug-in's texts", async () => {
   // The rates as the plug-in displays them, in order.
-  const rates = ['4181.709', '4709.930', '5264.040', '5593.040', '6257.950', '7046.350', '7919.350', '8363.419',
-    '9419.860', '11186.09', '12604.00', '13982.59', '16884.69', '21056.19', '24857.90', '33143.89'].map((r) => `${r} Hz`);
+  const rates = [
+    '4181.709',
+    '4709.930',
+    '5264.040',
+    '5593.040',
+    '6257.950',
+    '7046.350',
+    '7919.350',
+    '8363.419',
+    '9419.860',
+    '11186.09',
+    '12604.00',
+    '13982.59',
+    '16884.69',
+    '21056.19',
+    '24857.90',
+    '33143.89',
+  ].map((r) => `${r} Hz`);
   const shown = await page.evaluate(() => ({
     rates: [...document.querySelectorAll('#pitch option')].map((o) => o.textContent),
     rate: document.querySelector('#pitch').selectedOptions[0].textContent,
     labels: [...document.querySelectorAll('.control label')].map((l) => l.textContent),
     gain: document.querySelector('#gain-text').value,
   }));
-  assert.deepEqual(shown, { rates, rate: '24857.90 Hz', labels: ['InGain', 'Pitch'], gain: '0.000000 dB' });
+  assert.deepEqual(shown, {
+    rates,
+    rate: '24857.90 Hz',
+    labels: ['InGain', 'Pitch'],
+    gain: '0.000000 dB',
+  });
   const lowest = await page.evaluate(() => {
     const gain = document.querySelector('#gain');
     gain.value = gain.min;
@@ -153,7 +204,10 @@ test('a file opened on the page downloads crushed with the golden bits; a bad fi
   const { left, right, expected } = readCase(c);
   const wav = Buffer.from(await encodeFloatWav([left, right], kRate).arrayBuffer());
   writeFileSync(join(folder, 'sine.wav'), wav);
-  writeFileSync(join(folder, 'broken.wav'), Buffer.from('RIFF\x24\0\0\0WAVEthis is no sound at all'));
+  writeFileSync(
+    join(folder, 'broken.wav'),
+    Buffer.from('RIFF\x24\0\0\0WAVEthis is no sound at all'),
+  );
   const session = await page.createCDPSession();
   await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: folder });
 
@@ -162,7 +216,10 @@ test('a file opened on the page downloads crushed with the golden bits; a bad fi
   await page.waitForFunction(() => document.querySelector('#about').textContent.includes('sine'));
   await page.click('#stop');
   await page.click('#download');
-  await page.waitForFunction(() => document.querySelector('#status').textContent.startsWith('Saved'), { timeout: 20000 });
+  await page.waitForFunction(
+    () => document.querySelector('#status').textContent.startsWith('Saved'),
+    { timeout: 20000 },
+  );
   // The browser writes the download after the page has let go of it.
   for (let tries = 0; !readdirSync(folder).includes('sine-crushed.wav') && tries < 100; ++tries)
     await new Promise((resolve) => setTimeout(resolve, 100));
@@ -172,9 +229,23 @@ test('a file opened on the page downloads crushed with the golden bits; a bad fi
     '524946467062050057415645666d7420100000000300020044ac00002062050008002000666163740400000044ac' +
     '000050414420180000000000000000000000000000000000000000000000000000006461746120620500';
   assert.equal(saved.subarray(0, 88).toString('hex'), header);
-  const samples = new Float32Array(saved.buffer.slice(saved.byteOffset + 88, saved.byteOffset + saved.length));
-  assert.equal(firstDifference(samples.filter((_, i) => i % 2 === 0), expected), -1);
-  assert.equal(firstDifference(samples.filter((_, i) => i % 2 === 1), expected), -1);
+  const samples = new Float32Array(
+    saved.buffer.slice(saved.byteOffset + 88, saved.byteOffset + saved.length),
+  );
+  assert.equal(
+    firstDifference(
+      samples.filter((_, i) => i % 2 === 0),
+      expected,
+    ),
+    -1,
+  );
+  assert.equal(
+    firstDifference(
+      samples.filter((_, i) => i % 2 === 1),
+      expected,
+    ),
+    -1,
+  );
 
   const about = await page.$eval('#about', (e) => e.textContent);
   await input.uploadFile(join(folder, 'broken.wav'));
@@ -191,8 +262,12 @@ test('a file opened on the page downloads crushed with the golden bits; a bad fi
 
 test('the demo plays and is drawn; a screenshot goes into the build folder', async () => {
   await page.click('#demo');
-  await page.waitForFunction(() => document.querySelector('#about').textContent.startsWith('The demo'));
-  await page.waitForFunction(() => !document.querySelector('#play').disabled || !document.querySelector('#stop').disabled);
+  await page.waitForFunction(() =>
+    document.querySelector('#about').textContent.startsWith('The demo'),
+  );
+  await page.waitForFunction(
+    () => !document.querySelector('#play').disabled || !document.querySelector('#stop').disabled,
+  );
   // The crushed lane is drawn once its offline render is done.
   await new Promise((resolve) => setTimeout(resolve, 1500));
   await page.click('#dry');

@@ -11,7 +11,10 @@ test('every golden vector is listed', () => assert.equal(cases.length, 8));
 for (const c of cases) {
   test(c.name, () => {
     const { left, right, expected } = readCase(c);
-    const events = c.events.map((e) => ({ ...e, set: (wasm) => wasm.slopecrush_set_normalised(e.id, e.value) }));
+    const events = c.events.map((e) => ({
+      ...e,
+      set: (wasm) => wasm.slopecrush_set_normalised(e.id, e.value),
+    }));
     let size = 0; // 1, 2, 3, ... 300, then again
     const blockings = {
       own: () => c.block,
