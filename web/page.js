@@ -254,7 +254,9 @@ async function play() {
     sampleRate: sound.buffer.sampleRate,
     latencyHint: 'playback',
   });
-  await graph.context.resume();
+  // Not waited for: a browser with no audio output to open never resumes, and the sound then
+  // simply starts whenever it does.
+  graph.context.resume().catch(() => {});
   const source = new AudioBufferSourceNode(graph.context, { buffer: sound.buffer, loop: true });
   source.connect(graph.dry);
   source.connect(graph.node);
