@@ -42,7 +42,8 @@ let origin;
 const errors = []; // what the page threw or logged as an error
 const dropNext = new Set(); // paths whose next request loses its connection
 
-// The site, and the golden vectors under /golden/.
+// The site, again under /again/ (a copy of the edition's modules no one else on the page
+// fetches from), and the golden vectors under /golden/.
 function serve(request, response) {
   const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname));
   if (dropNext.delete(path)) {
@@ -51,7 +52,9 @@ function serve(request, response) {
     response.write('\0asm');
     return setTimeout(() => request.socket.destroy(), 20);
   }
-  const file = path.startsWith('/golden/') ? join(goldenDir, path.slice(8)) : join(siteDir, path);
+  const file = path.startsWith('/golden/')
+    ? join(goldenDir, path.slice(8))
+    : join(siteDir, path.replace(/^\/again\//, '/'));
   try {
     const body = readFileSync(file);
     response.writeHead(200, {
@@ -328,10 +331,10 @@ test('what the processor hears: a mono input on both sides, silence once nothing
 });
 
 test('a module fetch that failed is tried again', async () => {
-  dropNext.add('/slopecrush.wasm');
+  dropNext.add('/again/slopecrush.wasm');
   const [first, second] = await page.evaluate(async () => {
     // A fresh copy of the module, so that nothing is cached yet.
-    const { createSlopeCrushNode } = await import('./slopecrush.js?fresh');
+    const { createSlopeCrushNode } = await import('./again/slopecrush.js');
     const context = new OfflineAudioContext(2, 128, 44100);
     const attempt = () =>
       createSlopeCrushNode(context).then(
