@@ -4,7 +4,8 @@
 // files opened, crushed and downloaded as the renderer writes them, bad files named by their
 // cause, the keyboard, a phone's width, a 10-minute track and a live input (chromium's fake one).
 import assert from 'node:assert/strict';
-import { mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
+import { execFileSync } from 'node:child_process';
+import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
@@ -150,9 +151,10 @@ after(async () => {
 });
 
 // Firefox runs its audio thread with subnormal numbers flushed to zero, so where a decay ends
-// below 1.2e-38 its node gives 0 for the renderer's subnormal samples; allowed by name there.
+// below 1.2e-38 its node gives 0 for the renderer's subnormal samples; allowed by name for what
+// the node renders there. The downloads, rendered in a worker, are compared bit for bit.
 const kFlushesSubnormals = kBrowser === 'firefox';
-function firstMismatch(got, expected) {
+function firstNodeMismatch(got, expected) {
   if (!kFlushesSubnormals) return firstDifference(got, expected);
   if (got.length !== expected.length) return 0;
   const a = new Uint32Array(got.buffer, got.byteOffset, got.length);
@@ -231,7 +233,7 @@ test('golden vectors through the node at several rates', async () => {
     });
     const { expected } = readCase(c);
     const [out0, out1] = await renderGolden(c.name, c.frames, changes);
-    const at = firstMismatch(out0, expected);
+    const at = firstNodeMismatch(out0, expected);
     assert.equal(at, -1, `${c.name}: frame ${at} is ${out0[at]}, expected ${expected[at]}`);
     assert.equal(firstDifference(out1, out0), -1, `${c.name}: the outputs differ`);
   }
@@ -258,7 +260,7 @@ test('changes of pitch and gain during a render land at the next quantum boundar
       () => 128,
     )[0];
   const expected = switchedAt(51 * 128, 121 * 128);
-  const at = firstMismatch(got, expected);
+  const at = firstNodeMismatch(got, expected);
   assert.equal(at, -1, `frame ${at} is ${got[at]}, expected ${expected[at]}`);
   assert.notEqual(
     firstDifference(expected, switchedAt(pitchAt, gainAt)),
@@ -320,7 +322,7 @@ test('what the processor hears: a mono input on both sides, silence once nothing
     const got = await renderInPage(frames, row.build, ...row.args);
     const [expected] = render(newConverter(), ...row.inputs, [], () => 128);
     for (const c of [0, 1]) {
-      const at = firstMismatch(got[c], expected);
+      const at = firstNodeMismatch(got[c], expected);
       assert.equal(
         at,
         -1,
@@ -470,9 +472,15 @@ function nearFullScale(bits) {
   return Int32Array.from({ length: 20000 }, (_, i) => ends[i % ends.length]);
 }
 
-test('files opened on the page download crushed as slopecrush-render writes them, bit for bit', async () => {
+// slopecrush-render itself where the default preset has built it: the downloads are compared
+// with its output too.
+const nativeRender = process.env.SLOPECRUSH_RENDER;
+const haveNativeRender = nativeRender && existsSync(nativeRender);
+
+test('files opened on the page download crushed as slopecrush-render writes them, bit for bit', async (t) => {
   const sine = readCase(readCases().find((c) => c.name === 'sine-440'));
   const loud = loudClippedTrack();
+  const cut = loud.subarray(0, 2 * 30000);
   const rows = [
     {
       name: 'sine.wav',
@@ -483,6 +491,13 @@ test('files opened on the page download crushed as slopecrush-render writes them
       name: 'loud.wav',
       bytes: wavFile({ data: int16Bytes(loud) }),
       reads: asRendererReads(loud, 2, 16),
+    },
+    {
+      // Its header counts more frames than it holds: what is there is read.
+      name: 'cut.wav',
+      bytes: wavFile({ data: int16Bytes(cut), dataSize: 2 * cut.byteLength }),
+      reads: asRendererReads(cut, 2, 16),
+      about: /It is cut short: its header counts 60000 frames, it holds 30000\./,
     },
     {
       name: 'loud.flac',
@@ -524,9 +539,29 @@ test('files opened on the page download crushed as slopecrush-render writes them
       expected.subarray(0, 88).toString('hex'),
       row.name,
     );
-    const at = firstMismatch(bytes(saved), bytes(expected));
+    const at = firstDifference(bytes(saved), bytes(expected));
     assert.equal(at, -1, `${row.name}: sample ${at} differs`);
+    if (row.about) assert.match(await page.$eval('#about', (e) => e.textContent), row.about);
+    if (haveNativeRender) {
+      const native = join(folder, 'native.wav');
+      execFileSync(nativeRender, ['-q', '--force', path, native, '--format', 'float'], {
+        stdio: 'ignore',
+      });
+      const theirs = readFileSync(native);
+      assert.equal(saved.length, theirs.length, `${row.name}: slopecrush-render's length`);
+      assert.equal(
+        firstDifference(bytes(saved), bytes(theirs)),
+        -1,
+        `${row.name}: slopecrush-render`,
+      );
+      assert.ok(saved.subarray(0, 88).equals(theirs.subarray(0, 88)), `${row.name}: its header`);
+    }
   }
+  t.diagnostic(
+    haveNativeRender
+      ? `compared with ${nativeRender} as well`
+      : 'slopecrush-render not built (preset default): compared with the converter only',
+  );
   // The header `slopecrush-render sine.wav out.wav --format float` writes, as it stands.
   const header =
     '524946467062050057415645666d7420100000000300020044ac00002062050008002000666163740400000044ac' +
@@ -809,7 +844,7 @@ test('a 10-minute track opens, plays and follows a change without freezing the p
   );
   const got = new Float32Array(saved.buffer.slice(saved.byteOffset + 88));
   const [left, right] = asRendererReads(got, 2, 1);
-  assert.equal(firstMismatch(left, out), -1, 'the download is the renderer’s');
+  assert.equal(firstDifference(left, out), -1, 'the download is the renderer’s');
   assert.equal(firstDifference(right, left), -1, 'both channels alike');
 });
 
