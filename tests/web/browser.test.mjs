@@ -377,12 +377,19 @@ test("the page shows the plug-in's texts", async () => {
     rate: document.querySelector('#pitch').selectedOptions[0].textContent,
     labels: [...document.querySelectorAll('.control label')].map((l) => l.textContent),
     gain: document.querySelector('#gain-text').value,
+    // Nothing said yet: the about and status lines take no room below the hint.
+    room: (() => {
+      const source = document.querySelector('.source');
+      const below = source.getBoundingClientRect().bottom;
+      return below - document.querySelector('.source .hint').getBoundingClientRect().bottom > 1;
+    })(),
   }));
   assert.deepEqual(shown, {
     rates,
     rate: '24857.90 Hz',
     labels: ['InGain', 'Pitch'],
     gain: '0.000000 dB',
+    room: false,
   });
   const lowest = await page.evaluate(() => {
     const gain = document.querySelector('#gain');
