@@ -43,8 +43,8 @@ export class OfflineRender {
     this.dry = null;
   }
 
-  // Hands the worker the sound (an AudioBuffer), in slices: a promise of its peaks (peaks.js).
-  // Any render of the sound before is replaced.
+  // Hands the worker the sound (an AudioBuffer), in slices: once all is sent, answers
+  // { peaks }, the promise of its peaks (peaks.js). Any render of the sound before is replaced.
   async load(buffer) {
     this.replace();
     const count = buffer.numberOfChannels;
@@ -60,7 +60,7 @@ export class OfflineRender {
       this.worker.postMessage({ type: 'samples', offset, channels }, transfer);
       if (slices.due()) await slices.pause();
     }
-    return peaks;
+    return { peaks };
   }
 
   // The render of the sound loaded last at `values` (plain values by parameter index): a promise

@@ -316,22 +316,26 @@ async function playThrough() {
 }
 ui.through.addEventListener('click', playThrough);
 
-function use(buffer, name, about) {
+// Makes buffer the sound of the page, and answers once the background render has its copy. That
+// comes before it plays: once a source plays an AudioBuffer, Firefox hands its samples to the
+// audio thread, and reading them again copies them whole.
+async function use(buffer, name, about) {
   stop();
-  const loaded = offline.load(buffer);
-  sound = { buffer, name, dry: null, loaded };
-  loaded.then(
-    (peaks) => {
-      if (sound?.loaded === loaded) sound.dry = peaks;
-      draw();
-    },
-    () => {}, // the render that waits for it says so
-  );
+  const mine = { buffer, name, dry: null, loaded: offline.load(buffer) };
+  sound = mine;
   crushed = null;
   ui.about.textContent = about;
   ui.download.disabled = false;
   showStatus('');
   refreshCrushed().catch(() => {});
+  const { peaks } = await mine.loaded;
+  peaks.then(
+    (dry) => {
+      if (sound === mine) mine.dry = dry;
+      draw();
+    },
+    () => {}, // the render that waits for it says so
+  );
 }
 
 function describe(fileName, { buffer, sourceChannels, rateKnown, exact, promisedFrames }) {
@@ -365,7 +369,7 @@ async function openFile(file) {
     return;
   }
   if (mine !== opening) return;
-  use(decoded.buffer, file.name.replace(/\.[^.]*$/, ''), describe(file.name, decoded));
+  await use(decoded.buffer, file.name.replace(/\.[^.]*$/, ''), describe(file.name, decoded));
   await play();
 }
 
@@ -393,7 +397,11 @@ ui.demo.addEventListener('click', async () => {
     showStatus(`The demo could not be made: ${error.message}`, true);
     return;
   }
-  use(demo, 'slopecrush-demo', 'The demo: two bars of chords, bass, drums and a sweep, 44100 Hz.');
+  await use(
+    demo,
+    'slopecrush-demo',
+    'The demo: two bars of chords, bass, drums and a sweep, 44100 Hz.',
+  );
   await play();
 });
 
