@@ -71,14 +71,14 @@ function undecodable(format) {
   return `this browser cannot decode its ${format.name} sound`;
 }
 
-// Decodes a file (a Blob): a promise of { buffer, sourceChannels, rateKnown, exact,
+// Decodes a file (a Blob): a promise of { buffer, sourceChannels, rateKnown, asRenderer,
 // promisedFrames }, where buffer is an AudioBuffer of the first one or two channels at the file's
-// own rate (44100 Hz where the header names none this page reads), exact says the samples are
-// those the renderer reads (false for lossy formats, whose decoders differ), and promisedFrames
+// own rate (44100 Hz where the header names none this page reads), asRenderer says the samples
+// are those the renderer reads (false where the browser's decoder may differ), and promisedFrames
 // is what a cut WAV file's header counts. Rejects with Unreadable, naming the cause.
 export async function decodeAudioFile(file) {
   const wav = await readWav(file);
-  if (wav) return { ...wav, rateKnown: true, exact: true };
+  if (wav) return { ...wav, rateKnown: true, asRenderer: true };
   const bytes = await file.arrayBuffer();
   const format = formatOf(bytes);
   if (format?.name === 'FLAC' && format.rate > 0) refuseUnplayableRate(format.rate);
@@ -91,8 +91,17 @@ export async function decodeAudioFile(file) {
     throw new Unreadable(undecodable(format));
   }
   if (decoded.length === 0) throw new Unreadable('it holds no sound (no frames)');
-  const exact = format?.name === 'FLAC' && (await toRendererScale(decoded, format.bits));
-  const result = { buffer: decoded, sourceChannels: decoded.numberOfChannels, rateKnown, exact };
+  // Ogg Vorbis: browsers decode it with the library libsndfile uses, to the same floats.
+  const asRenderer =
+    format?.name === 'FLAC'
+      ? await toRendererScale(decoded, format.bits)
+      : format?.name === 'Ogg Vorbis';
+  const result = {
+    buffer: decoded,
+    sourceChannels: decoded.numberOfChannels,
+    rateKnown,
+    asRenderer,
+  };
   if (decoded.numberOfChannels <= 2) return result;
   // The first two channels, copied a slice at a time.
   const buffer = new AudioBuffer({

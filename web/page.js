@@ -338,7 +338,7 @@ async function use(buffer, name, about) {
   );
 }
 
-function describe(fileName, { buffer, sourceChannels, rateKnown, exact, promisedFrames }) {
+function describe(fileName, { buffer, sourceChannels, rateKnown, asRenderer, promisedFrames }) {
   const seconds = (buffer.length / buffer.sampleRate).toFixed(1);
   let about = `${fileName}: ${seconds} s, ${buffer.sampleRate} Hz, `;
   about += sourceChannels === 1 ? 'mono (it feeds both inputs).' : 'stereo.';
@@ -348,7 +348,7 @@ function describe(fileName, { buffer, sourceChannels, rateKnown, exact, promised
     about += ` It is cut short: its header counts ${promisedFrames} frames, it holds ${buffer.length}.`;
   if (!rateKnown)
     about += ' Its sample rate could not be read, so it is played and saved at 44100 Hz.';
-  if (!exact)
+  if (!asRenderer)
     about +=
       ' Decoded by this browser, so the download may differ slightly from slopecrush-render’s.';
   return about;
