@@ -1,6 +1,9 @@
 // The crushed sound for the waveform and the download, made in the background by a worker
 // (offlinerenderworker.js) from its own copy of the sound, so that neither a long file nor a
 // change of settings ever holds up the page. A new request replaces the one still running.
+//
+// Threads: every method is called on the page's main thread and returns without blocking; load
+// copies the sound a slice at a time, pausing between slices.
 import { Slices } from './slices.js';
 
 const kFramesPerMessage = 1 << 18;

@@ -3,6 +3,9 @@
 // download saves and the crushed waveform's peaks. A newer request stops an older one at its next
 // slice, so changes are never queued behind a render nobody wants any more.
 //
+// Threads: the worker's own; a render allocates its output a slice at a time and hands each
+// slice to a Blob, so its heap holds the sound and one slice.
+//
 // Messages in: { type: 'sound', sampleRate, count, length }, then { type: 'samples', offset,
 // channels } until every frame came, then { type: 'render', job, values } (plain values by
 // parameter index). Out: { type: 'dry', peaks } once the sound is whole; { type: 'progress', job,

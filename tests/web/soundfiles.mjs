@@ -5,7 +5,8 @@ import { execFileSync } from 'node:child_process';
 import { writeFileSync } from 'node:fs';
 
 // A WAV file: fields of its format chunk (any of them wrong on purpose), the bytes of its data
-// chunk, and chunks to put before the format chunk ([{ id, bytes }]).
+// chunk, and chunks to put before the format chunk ([{ id, bytes }]); as RF64 (its sizes in a
+// ds64 chunk) where rf64 is set.
 export function wavFile({
   format = 1,
   channels = 2,
@@ -15,6 +16,7 @@ export function wavFile({
   data = Buffer.alloc(0),
   dataSize = data.length,
   before = [],
+  rf64 = false,
 }) {
   const chunk = (id, bytes, size = bytes.length) => {
     const head = Buffer.alloc(8);
@@ -29,13 +31,21 @@ export function wavFile({
   fmt.writeUInt32LE(rate * frameBytes, 8);
   fmt.writeUInt16LE(frameBytes, 12);
   fmt.writeUInt16LE(bits, 14);
-  const body = Buffer.concat([
+  const ds64 = Buffer.alloc(28); // RIFF size, data size, sample count (64 bits each), no table
+  const sizes = () => [
     Buffer.from('WAVE', 'latin1'),
+    ...(rf64 ? [chunk('ds64', ds64)] : []),
     ...before.map(({ id, bytes }) => chunk(id, bytes)),
     chunk('fmt ', fmt),
-    chunk('data', data, dataSize),
-  ]);
-  return Buffer.concat([chunk('RIFF', Buffer.alloc(0), body.length).subarray(0, 8), body]);
+    chunk('data', data, rf64 ? 0xffffffff : dataSize),
+  ];
+  const length = Buffer.concat(sizes()).length;
+  ds64.writeBigUInt64LE(BigInt(length), 0);
+  ds64.writeBigUInt64LE(BigInt(dataSize), 8);
+  ds64.writeBigUInt64LE(BigInt(Math.floor(dataSize / frameBytes)), 16);
+  const body = Buffer.concat(sizes());
+  const head = chunk(rf64 ? 'RF64' : 'RIFF', Buffer.alloc(0), rf64 ? 0xffffffff : length);
+  return Buffer.concat([head.subarray(0, 8), body]);
 }
 
 // Interleaved 16-bit integers (an Int16Array of frames x channels) as little-endian bytes.
