@@ -41,7 +41,9 @@ const controls = [ui.gain, ui.pitch];
 const [gainFacts, pitchFacts] = texts.parameters;
 const offline = new OfflineRender();
 
-let sound = null; // { buffer, name, dry }: what plays, at most two channels at its own rate
+// What plays, at most two channels at its own rate: { buffer, name, dry (its peaks), loaded (a
+// promise settled once the background render has its copy) }.
+let sound = null;
 let crushed = null; // { key, blob, peaks }: the background render of sound at the settings key
 let rendering = null; // { key, promise } of the render running
 let progressNote = '';
@@ -74,6 +76,7 @@ ui.pitch.value = pitchFacts.defaultValue;
 const defaultGainText = texts.valueText(gainFacts.name, gainFacts.defaultValue);
 ui.gainDefault.setAttribute('aria-label', `${gainFacts.label} back to ${defaultGainText}`);
 ui.gainDefault.title = `back to ${defaultGainText}`;
+ui.gainText.setAttribute('aria-label', `${gainFacts.label} in dB, to type`);
 
 function showGain() {
   const text = texts.valueText(gainFacts.name, Number(ui.gain.value));
@@ -203,21 +206,33 @@ ui.crushed.addEventListener('change', () => applyPath());
 ui.dry.addEventListener('change', () => applyPath());
 
 // A context for a kind of source: a file plays at its own rate, so what plays is what the
-// download holds; a live input at the rate the browser picks for its device.
-async function liveGraph(kind, options) {
-  if (live && live.kind === kind) return live;
-  if (live) await live.context.close();
+// download holds; a live input at the rate the browser picks for its device. One graph at a time:
+// a request for the kind being made shares it.
+let making = null; // { kind, promise } of the graph made last
+function liveGraph(kind, options) {
+  if (making?.kind === kind) return making.promise;
+  stop();
+  live?.context.close().catch(() => {});
   live = null;
-  const context = new AudioContext(options);
-  const node = await createSlopeCrushNode(context);
-  const dry = new GainNode(context, { gain: 0 });
-  const wet = new GainNode(context, { gain: 0 });
-  node.connect(wet).connect(context.destination);
-  dry.connect(context.destination);
-  live = { context, node, dry, wet, kind, source: null, stream: null };
-  settingsChanged();
-  applyPath(true);
-  return live;
+  const promise = (async () => {
+    const context = new AudioContext(options);
+    const node = await createSlopeCrushNode(context);
+    const dry = new GainNode(context, { gain: 0 });
+    const wet = new GainNode(context, { gain: 0 });
+    node.connect(wet).connect(context.destination);
+    dry.connect(context.destination);
+    const graph = { context, node, dry, wet, kind, source: null, stream: null };
+    if (making?.promise === promise) live = graph;
+    else context.close().catch(() => {}); // another kind was asked for meanwhile
+    settingsChanged();
+    applyPath(true);
+    return graph;
+  })();
+  making = { kind, promise };
+  promise.catch(() => {
+    if (making?.promise === promise) making = null;
+  });
+  return promise;
 }
 
 // Play, Stop and Play through it as the state is; a focused button that is disabled hands the
@@ -254,6 +269,8 @@ async function play() {
     sampleRate: sound.buffer.sampleRate,
     latencyHint: 'playback',
   });
+  if (graph !== live || !sound) return; // another kind of graph was asked for meanwhile
+  stop(); // what started playing while the graph was being made
   // Not waited for: a browser with no audio output to open never resumes, and the sound then
   // simply starts whenever it does.
   graph.context.resume().catch(() => {});
@@ -296,6 +313,11 @@ async function playThrough() {
   }
   stop();
   const graph = await liveGraph('input', { latencyHint: 'interactive' });
+  if (graph !== live) {
+    for (const track of stream.getTracks()) track.stop();
+    return;
+  }
+  stop(); // what started playing while the graph was being made
   await graph.context.resume();
   const source = new MediaStreamAudioSourceNode(graph.context, { mediaStream: stream });
   source.connect(graph.dry);
