@@ -354,24 +354,12 @@ test('a module fetch that failed is tried again', async () => {
 
 test("the page shows the plug-in's texts", async () => {
   // The rates as the plug-in displays them, in order.
-  const rates = [
-    '4181.709',
-    '4709.930',
-    '5264.040',
-    '5593.040',
-    '6257.950',
-    '7046.350',
-    '7919.350',
-    '8363.419',
-    '9419.860',
-    '11186.09',
-    '12604.00',
-    '13982.59',
-    '16884.69',
-    '21056.19',
-    '24857.90',
-    '33143.89',
-  ].map((r) => `${r} Hz`);
+  const rates = (
+    '4181.709 4709.930 5264.040 5593.040 6257.950 7046.350 7919.350 8363.419 ' +
+    '9419.860 11186.09 12604.00 13982.59 16884.69 21056.19 24857.90 33143.89'
+  )
+    .split(' ')
+    .map((r) => `${r} Hz`);
   const shown = await page.evaluate(() => ({
     rates: [...document.querySelectorAll('#pitch option')].map((o) => o.textContent),
     rate: document.querySelector('#pitch').selectedOptions[0].textContent,
@@ -554,49 +542,30 @@ test('files opened on the page download crushed as slopecrush-render writes them
   const sine = readCase(readCases().find((c) => c.name === 'sine-440'));
   const loud = loudClippedTrack();
   const cut = loud.subarray(0, 2 * 30000);
+  const wavRow = (name, samples, options = {}) => ({
+    name,
+    bytes: wavFile({ data: int16Bytes(samples), ...options }),
+    reads: asRendererReads(samples, 2, 16),
+  });
+  const flacRow = (name, samples, channels, bits = 16) => ({
+    name,
+    flac: { samples, channels, bits },
+    reads: asRendererReads(samples, channels, bits),
+  });
+  const sineWav = await encodeFloatWav([sine.left, sine.right], kRate).arrayBuffer();
   const rows = [
+    { name: 'sine.wav', bytes: Buffer.from(sineWav), reads: [sine.left, sine.right] },
+    wavRow('loud.wav', loud),
+    wavRow('loud64.wav', loud, { rf64: true }),
+    // Its header counts more frames than it holds: what is there is read.
     {
-      name: 'sine.wav',
-      bytes: Buffer.from(await encodeFloatWav([sine.left, sine.right], kRate).arrayBuffer()),
-      reads: [sine.left, sine.right],
-    },
-    {
-      name: 'loud.wav',
-      bytes: wavFile({ data: int16Bytes(loud) }),
-      reads: asRendererReads(loud, 2, 16),
-    },
-    {
-      name: 'loud64.wav',
-      bytes: wavFile({ data: int16Bytes(loud), rf64: true }),
-      reads: asRendererReads(loud, 2, 16),
-    },
-    {
-      // Its header counts more frames than it holds: what is there is read.
-      name: 'cut.wav',
-      bytes: wavFile({ data: int16Bytes(cut), dataSize: 2 * cut.byteLength }),
-      reads: asRendererReads(cut, 2, 16),
+      ...wavRow('cut.wav', cut, { dataSize: 2 * cut.byteLength }),
       about: /It is cut short: its header counts 60000 frames, it holds 30000\./,
     },
-    {
-      name: 'loud.flac',
-      flac: { samples: loud, channels: 2 },
-      reads: asRendererReads(loud, 2, 16),
-    },
-    {
-      name: 'edges.flac',
-      flac: { samples: nearFullScale(16), channels: 1 },
-      reads: asRendererReads(nearFullScale(16), 1, 16),
-    },
-    {
-      name: 'edges8.flac',
-      flac: { samples: nearFullScale(8), channels: 1, bits: 8 },
-      reads: asRendererReads(nearFullScale(8), 1, 8),
-    },
-    {
-      name: 'edges24.flac',
-      flac: { samples: nearFullScale(24), channels: 1, bits: 24 },
-      reads: asRendererReads(nearFullScale(24), 1, 24),
-    },
+    flacRow('loud.flac', loud, 2),
+    flacRow('edges.flac', nearFullScale(16), 1),
+    flacRow('edges8.flac', nearFullScale(8), 1, 8),
+    flacRow('edges24.flac', nearFullScale(24), 1, 24),
   ];
   for (const row of rows) {
     const path = join(folder, row.name);
@@ -608,16 +577,9 @@ test('files opened on the page download crushed as slopecrush-render writes them
     await page.click('#stop');
     const saved = await downloadFromPage(row.name.replace(/\.[^.]*$/, '-crushed.wav'));
     const expected = renderedFile(row.reads, kRate);
-    const bytes = (buffer) =>
-      new Float32Array(
-        buffer.buffer.slice(buffer.byteOffset + 88, buffer.byteOffset + buffer.length),
-      );
-    assert.equal(
-      saved.subarray(0, 88).toString('hex'),
-      expected.subarray(0, 88).toString('hex'),
-      row.name,
-    );
-    const at = firstDifference(bytes(saved), bytes(expected));
+    const samples = (file) => new Float32Array(file.buffer.slice(file.byteOffset + 88));
+    assert.ok(saved.subarray(0, 88).equals(expected.subarray(0, 88)), `${row.name}: header`);
+    const at = firstDifference(samples(saved), samples(expected));
     assert.equal(at, -1, `${row.name}: sample ${at} differs`);
     if (row.about) assert.match(await page.$eval('#about', (e) => e.textContent), row.about);
     if (haveNativeRender) {
@@ -626,13 +588,8 @@ test('files opened on the page download crushed as slopecrush-render writes them
         stdio: 'ignore',
       });
       const theirs = readFileSync(native);
-      assert.equal(saved.length, theirs.length, `${row.name}: slopecrush-render's length`);
-      assert.equal(
-        firstDifference(bytes(saved), bytes(theirs)),
-        -1,
-        `${row.name}: slopecrush-render`,
-      );
       assert.ok(saved.subarray(0, 88).equals(theirs.subarray(0, 88)), `${row.name}: its header`);
+      assert.equal(firstDifference(samples(saved), samples(theirs)), -1, row.name);
     }
   }
   t.diagnostic(
@@ -661,33 +618,17 @@ test('a file the page cannot take names its cause in one line and changes nothin
   const rows = [
     [
       'broken.wav',
-      Buffer.from('RIFF\x24\0\0\0WAVEthis is no sound at all'),
-      /it is a WAV file with no format chunk/,
+      Buffer.from('RIFF\x24\0\0\0WAVEthis is no sound'),
+      /WAV file with no format chunk/,
     ],
     ['empty.wav', wavFile({}), /it holds no sound \(no frames\)/],
-    [
-      'slow.wav',
-      wavFile({ rate: 1000, data: tone }),
-      /1000 Hz, is one no browser plays.*slopecrush-render crushes it at 1000 Hz/,
-    ],
-    [
-      'nochannels.wav',
-      wavFile({ channels: 0, frameBytes: 4, data: tone }),
-      /its header names no channels/,
-    ],
+    ['slow.wav', wavFile({ rate: 1000, data: tone }), /1000 Hz, is one no browser plays.*render/],
+    ['nochannels.wav', wavFile({ channels: 0, frameBytes: 4, data: tone }), /names no channels/],
     ['nobits.wav', wavFile({ bits: 0, frameBytes: 4, data: tone }), /samples of 0 bits/],
     ['norate.wav', wavFile({ rate: 0, data: tone }), /a sample rate of 0 Hz/],
-    [
-      'lying.wav',
-      wavFile({ frameBytes: 3, data: tone }),
-      /does not add up: 2 channels of 16-bit integer samples in frames of 3 bytes/,
-    ],
+    ['lying.wav', wavFile({ frameBytes: 3, data: tone }), /not add up: 2 channels .* of 3 bytes/],
     ['chunks.wav', chunks, /no format chunk/],
-    [
-      'notes.txt',
-      Buffer.from('These are no sounds, only words.\n'.repeat(40)),
-      /it is not audio this browser can decode/,
-    ],
+    ['notes.txt', Buffer.from('No sound, only words.\n'.repeat(40)), /not audio this browser/],
   ];
   const opened = join(folder, 'opened.wav');
   writeFileSync(opened, wavFile({ data: tone }));
