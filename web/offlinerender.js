@@ -14,6 +14,7 @@ export class OfflineRender {
       type: 'module',
     });
     this.job = 0;
+    this.sound = 0; // the sound loaded last; an older load still sending stops
     this.waiting = null; // { job, resolve, reject, onProgress } of the newest request
     this.dry = null; // { resolve } until the sound's peaks come back
     this.worker.onmessage = ({ data }) => this.heard(data);
@@ -25,6 +26,7 @@ export class OfflineRender {
 
   heard(data) {
     if (data.type === 'dry') {
+      if (data.sound !== this.sound) return;
       this.dry?.resolve(data.peaks);
       this.dry = null;
       return;
@@ -50,18 +52,20 @@ export class OfflineRender {
   // { peaks }, the promise of its peaks (peaks.js). Any render of the sound before is replaced.
   async load(buffer) {
     this.replace();
+    const sound = ++this.sound;
     const count = buffer.numberOfChannels;
     const { length, sampleRate } = buffer;
     const peaks = new Promise((resolve, reject) => (this.dry = { resolve, reject }));
-    this.worker.postMessage({ type: 'sound', sampleRate, count, length });
+    this.worker.postMessage({ type: 'sound', sound, sampleRate, count, length });
     const slices = new Slices();
     for (let offset = 0; offset < length; offset += kFramesPerMessage) {
       const channels = Array.from({ length: count }, (_, c) =>
         buffer.getChannelData(c).slice(offset, offset + kFramesPerMessage),
       );
       const transfer = channels.map((samples) => samples.buffer);
-      this.worker.postMessage({ type: 'samples', offset, channels }, transfer);
+      this.worker.postMessage({ type: 'samples', sound, offset, channels }, transfer);
       if (slices.due()) await slices.pause();
+      if (sound !== this.sound) break; // a newer sound is on its way
     }
     return { peaks };
   }

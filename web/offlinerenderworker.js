@@ -6,10 +6,11 @@
 // Threads: the worker's own; a render allocates its output a slice at a time and hands each
 // slice to a Blob, so its heap holds the sound and one slice.
 //
-// Messages in: { type: 'sound', sampleRate, count, length }, then { type: 'samples', offset,
-// channels } until every frame came, then { type: 'render', job, values } (plain values by
-// parameter index). Out: { type: 'dry', peaks } once the sound is whole; { type: 'progress', job,
-// done } (0..1); { type: 'rendered', job, blob, peaks }; { type: 'failed', job, message }.
+// Messages in: { type: 'sound', sound, sampleRate, count, length }, then { type: 'samples',
+// sound, offset, channels } until every frame came, then { type: 'render', job, values } (plain
+// values by parameter index). Out: { type: 'dry', sound, peaks } once the sound is whole;
+// { type: 'progress', job, done } (0..1); { type: 'rendered', job, blob, peaks }; { type:
+// 'failed', job, message }.
 import { Peaks } from './peaks.js';
 import { Slices } from './slices.js';
 import { compileSlopeCrush } from './slopecrush.js';
@@ -17,7 +18,7 @@ import { floatWavHeader, interleave } from './wavwriter.js';
 
 const kSliceFrames = 1 << 16; // frames between two looks at the messages waiting
 
-let sound = null; // { sampleRate, channels, received }
+let sound = null; // { id, sampleRate, channels, received }
 let newest = 0; // the job of the newest render asked for
 
 const wasm = compileSlopeCrush().then(async (module) => {
@@ -70,18 +71,20 @@ onmessage = ({ data }) => {
     case 'sound':
       ++newest; // a render of the sound before stops
       sound = {
+        id: data.sound,
         sampleRate: data.sampleRate,
         channels: Array.from({ length: data.count }, () => new Float32Array(data.length)),
         received: 0,
       };
       break;
     case 'samples': {
+      if (data.sound !== sound.id) break; // the rest of a sound replaced meanwhile
       data.channels.forEach((samples, c) => sound.channels[c].set(samples, data.offset));
       sound.received += data.channels[0].length;
       if (sound.received === sound.channels[0].length) {
         const peaks = new Peaks(sound.received);
         peaks.add(sound.channels, 0);
-        postMessage({ type: 'dry', peaks });
+        postMessage({ type: 'dry', sound: sound.id, peaks });
       }
       break;
     }

@@ -392,7 +392,7 @@ async function openFile(file) {
   }
   if (mine !== opening) return;
   await use(decoded.buffer, file.name.replace(/\.[^.]*$/, ''), describe(file.name, decoded));
-  await play();
+  if (mine === opening) await play();
 }
 
 ui.open.addEventListener('click', () => ui.file.click());
