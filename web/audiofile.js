@@ -7,8 +7,8 @@ import { Slices } from './slices.js';
 import { Unreadable } from './unreadable.js';
 import { playableRate, readWav, refuseUnplayableRate } from './wavreader.js';
 
-// What a file's header names (WAV/RF64, FLAC, Ogg Vorbis or Opus, MP3): { name, rate } and, for
-// FLAC, the size of its integer samples as bits; for WAV its format code; or null.
+// What a file's header names (WAV/RF64, FLAC, Ogg Vorbis or Opus, MP3, AIFF): { name, rate }
+// and, for FLAC, the size of its integer samples as bits; for WAV its format code; or null.
 export function formatOf(bytes) {
   const data = new DataView(bytes);
   const text = (at, length) =>
@@ -46,19 +46,31 @@ export function formatOf(bytes) {
     if (text(payload, 8) === 'OpusHead') return { name: 'Opus', rate: 48000 }; // always 48 kHz
     return null;
   }
-  // MPEG audio: the first frame header within the first few kilobytes.
-  const mpegRates = {
-    3: [44100, 48000, 32000],
-    2: [22050, 24000, 16000],
-    0: [11025, 12000, 8000],
+  if (text(0, 4) === 'FORM' && ['AIFF', 'AIFC'].includes(text(8, 4))) return { name: 'AIFF' };
+  // MP3: within the first few kilobytes, a Layer III frame header followed by another where its
+  // length says (one alone turns up by chance in any file).
+  const rates = { 3: [44100, 48000, 32000], 2: [22050, 24000, 16000], 0: [11025, 12000, 8000] };
+  const kbps = {
+    3: [0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320],
+    other: [0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160],
   };
-  for (let at = start; at + 4 <= Math.min(data.byteLength, start + 8192); ++at) {
+  const frame = (at) => {
+    if (at + 4 > data.byteLength) return null;
     const [b0, b1, b2] = [data.getUint8(at), data.getUint8(at + 1), data.getUint8(at + 2)];
     const version = (b1 >> 3) & 3;
-    const rateIndex = (b2 >> 2) & 3;
-    const valid = b0 === 0xff && (b1 & 0xe0) === 0xe0 && version !== 1 && ((b1 >> 1) & 3) !== 0;
-    if (valid && rateIndex !== 3 && b2 >> 4 !== 15)
-      return { name: 'MP3', rate: mpegRates[version][rateIndex] };
+    const [rateIndex, rateCode] = [(b2 >> 2) & 3, b2 >> 4];
+    if (b0 !== 0xff || (b1 & 0xe0) !== 0xe0 || version === 1 || ((b1 >> 1) & 3) !== 1) return null;
+    if (rateIndex === 3 || rateCode === 0 || rateCode === 15) return null;
+    const rate = rates[version][rateIndex];
+    const bitrate = (version === 3 ? kbps[3] : kbps.other)[rateCode] * 1000;
+    const length = Math.floor(((version === 3 ? 144 : 72) * bitrate) / rate) + ((b2 >> 1) & 1);
+    return { version, rate, length };
+  };
+  for (let at = start; at + 4 <= Math.min(data.byteLength, start + 8192); ++at) {
+    const first = frame(at);
+    const next = first && frame(at + first.length);
+    if (next && next.version === first.version && next.rate === first.rate)
+      return { name: 'MP3', rate: first.rate };
   }
   return null;
 }
@@ -68,6 +80,7 @@ function undecodable(format) {
   if (!format) return 'it is not audio this browser can decode';
   if (format.name === 'WAV')
     return `it is a WAV file of format 0x${format.code.toString(16).padStart(4, '0')}, neither integer nor float samples, which this browser cannot decode`;
+  if (format.name === 'AIFF') return 'this browser cannot decode AIFF (slopecrush-render reads it)';
   return `this browser cannot decode its ${format.name} sound`;
 }
 

@@ -12,7 +12,7 @@ import { tmpdir } from 'node:os';
 import { extname, join, normalize } from 'node:path';
 import { after, before, test } from 'node:test';
 import { encodeFloatWav, floatWavHeader, interleave } from '../../web/wavwriter.js';
-import { asRendererReads, int16Bytes, wavFile, writeFlac } from './soundfiles.mjs';
+import { asRendererReads, int16Bytes, wavFile, soxWrite } from './soundfiles.mjs';
 import {
   firstDifference,
   goldenDir,
@@ -569,7 +569,7 @@ test('files opened on the page download crushed as slopecrush-render writes them
   ];
   for (const row of rows) {
     const path = join(folder, row.name);
-    if (row.flac) writeFlac(path, row.flac.samples, row.flac);
+    if (row.flac) soxWrite(path, row.flac.samples, row.flac);
     else writeFileSync(path, row.bytes);
     await openOnPage(path);
     const status = await page.$eval('#status', (e) => e.textContent);
@@ -629,13 +629,15 @@ test('a file the page cannot take names its cause in one line and changes nothin
     ['lying.wav', wavFile({ frameBytes: 3, data: tone }), /not add up: 2 channels .* of 3 bytes/],
     ['chunks.wav', chunks, /no format chunk/],
     ['notes.txt', Buffer.from('No sound, only words.\n'.repeat(40)), /not audio this browser/],
+    ['tone.aiff', null, /cannot decode AIFF \(slopecrush-render reads it\)/],
   ];
   const opened = join(folder, 'opened.wav');
   writeFileSync(opened, wavFile({ data: tone }));
   await openOnPage(opened);
   const about = await page.$eval('#about', (e) => e.textContent);
   for (const [name, bytes, cause] of rows) {
-    writeFileSync(join(folder, name), bytes);
+    if (bytes) writeFileSync(join(folder, name), bytes);
+    else soxWrite(join(folder, name), new Int16Array(tone.buffer), { channels: 2 });
     const longest = await watchMainThread(() => openOnPage(join(folder, name)));
     const shown = await page.evaluate(() => ({
       about: document.querySelector('#about').textContent,

@@ -1,6 +1,6 @@
 // Sound files for the browser tests, written from integers so that the samples the renderer reads
-// from them are known exactly: WAV files with any header (lying ones included), and FLAC files by
-// sox (an ordinary encoder, as musicians' files come from).
+// from them are known exactly: WAV files with any header (lying ones included), and FLAC and
+// AIFF files by sox (an ordinary encoder, as musicians' files come from).
 import { execFileSync } from 'node:child_process';
 import { writeFileSync } from 'node:fs';
 
@@ -53,8 +53,9 @@ export function int16Bytes(samples) {
   return Buffer.from(samples.buffer, samples.byteOffset, samples.byteLength);
 }
 
-// A FLAC file at path of the interleaved integers, `bits` wide (8, 16 or 24), made by sox.
-export function writeFlac(path, samples, { channels, bits = 16, rate = 44100 }) {
+// A file at path of the interleaved integers, `bits` wide (8, 16 or 24), made by sox: FLAC,
+// AIFF or whatever the name's extension says.
+export function soxWrite(path, samples, { channels, bits = 16, rate = 44100 }) {
   const width = bits / 8;
   const raw = Buffer.alloc(samples.length * width);
   samples.forEach((k, i) => raw.writeIntLE(k, i * width, width));
