@@ -1,9 +1,12 @@
 // ESLint for the page, the Web Audio edition, its tests and benchmark. The packages come from
-// tests/web/package-lock.json, installed outside the source tree (scripts/check-format.sh says
-// where), so they are found through SLOPECRUSH_NODE_MODULES rather than beside this file.
+// tests/web/package-lock.json, installed outside the source tree (by scripts/check-format.sh into
+// build/format), so they are found there or through SLOPECRUSH_NODE_MODULES, not beside this file.
 import { createRequire } from 'node:module';
 
-const require = createRequire(`${process.env.SLOPECRUSH_NODE_MODULES}/`);
+const modules =
+  process.env.SLOPECRUSH_NODE_MODULES ??
+  new URL('./build/format/node_modules', import.meta.url).pathname;
+const require = createRequire(`${modules}/`);
 const js = require('@eslint/js');
 const globals = require('globals');
 
