@@ -90,6 +90,7 @@ function undecodable(format) {
 // are those the renderer reads (false where the browser's decoder may differ), and promisedFrames
 // is what a cut WAV file's header counts. Rejects with Unreadable, naming the cause.
 export async function decodeAudioFile(file) {
+  if (file.size === 0) throw new Unreadable('the file is empty');
   const wav = await readWav(file);
   if (wav) return { ...wav, rateKnown: true, asRenderer: true };
   const bytes = await file.arrayBuffer();

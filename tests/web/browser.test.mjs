@@ -622,6 +622,7 @@ test('a file the page cannot take names its cause in one line and changes nothin
       /WAV file with no format chunk/,
     ],
     ['empty.wav', wavFile({}), /it holds no sound \(no frames\)/],
+    ['nothing.wav', Buffer.alloc(0), /the file is empty/],
     ['slow.wav', wavFile({ rate: 1000, data: tone }), /1000 Hz, is one no browser plays.*render/],
     ['nochannels.wav', wavFile({ channels: 0, frameBytes: 4, data: tone }), /names no channels/],
     ['nobits.wav', wavFile({ bits: 0, frameBytes: 4, data: tone }), /samples of 0 bits/],
