@@ -79,5 +79,7 @@ for (const [name, run] of [
   ['processor quantum (128)', quanta()],
 ]) {
   const ns = nsPerFrame(run);
-  console.log(`${name.padEnd(26)} ${ns.toFixed(2).padStart(6)} ns/frame  ${(1e3 / ns).toFixed(0).padStart(4)} M frames/s`);
+  console.log(
+    `${name.padEnd(26)} ${ns.toFixed(2).padStart(6)} ns/frame  ${(1e3 / ns).toFixed(0).padStart(4)} M frames/s`,
+  );
 }

@@ -3,7 +3,7 @@
 # with sudo. Packages already present are left alone, so a second run costs nothing.
 #   scripts/install-deps.sh         what the default preset and the demo need: quick
 #   scripts/install-deps.sh --all   everything scripts/test-all.sh runs: every preset (cross
-#                                   compilers, wine, qemu, emscripten, chromium), the sanitizers,
+#                                   compilers, wine, qemu, emscripten, browsers), the sanitizers,
 #                                   valgrind, the fuzzer, the formatter and the packages' checks
 set -euo pipefail
 
@@ -27,7 +27,7 @@ if $all; then
     clang-format
     g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user liblilv-dev:arm64
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386
-    emscripten chromium
+    emscripten chromium firefox-esr
     valgrind gnuplot-nox sox strace
     lintian dpkg-dev file man-db unzip
     wixl msitools

@@ -29,6 +29,9 @@ async function makeOnce() {
   const sampleRate = exports.slopecrush_demo_sample_rate();
   const buffer = new AudioBuffer({ numberOfChannels: 2, length: frames, sampleRate });
   for (let c = 0; c < 2; ++c)
-    buffer.copyToChannel(new Float32Array(exports.memory.buffer, exports.slopecrush_demo_channel(c), frames), c);
+    buffer.copyToChannel(
+      new Float32Array(exports.memory.buffer, exports.slopecrush_demo_channel(c), frames),
+      c,
+    );
   return buffer;
 }

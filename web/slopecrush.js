@@ -15,7 +15,9 @@ const processorUrl = new URL('./slopecrush-processor.js', import.meta.url);
 let compiled = null; // the promise of the compiled module, shared by every context
 const loaded = new WeakMap(); // context -> the promise of its worklet module
 
-function compileModule() {
+// The compiled slopecrush.wasm (a promise of a WebAssembly.Module), fetched once: for an
+// instance of the effect of one's own, for instance to render offline in a worker.
+export function compileSlopeCrush() {
   if (!compiled) {
     compiled = fetch(wasmUrl).then((response) => {
       if (!response.ok) throw new Error(`${wasmUrl}: ${response.status} ${response.statusText}`);
@@ -37,7 +39,7 @@ export async function createSlopeCrushNode(context) {
     adding.catch(() => loaded.delete(context)); // a failed load may be retried
     loaded.set(context, adding);
   }
-  const [module] = await Promise.all([compileModule(), loaded.get(context)]);
+  const [module] = await Promise.all([compileSlopeCrush(), loaded.get(context)]);
   return new AudioWorkletNode(context, 'slopecrush', {
     numberOfInputs: 1,
     numberOfOutputs: 1,
@@ -50,7 +52,7 @@ export async function createSlopeCrushNode(context) {
 // thread: a promise of { parameters, valueText(name, value) }, each parameter
 // { name, label, min, max, defaultValue, stepped }: name is the AudioParam's, label the plug-in's.
 export async function loadSlopeCrushTexts() {
-  const { exports } = await WebAssembly.instantiate(await compileModule(), {});
+  const { exports } = await WebAssembly.instantiate(await compileSlopeCrush(), {});
   exports._initialize?.();
   const decoder = new TextDecoder();
   const string = (pointer) => {

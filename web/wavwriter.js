@@ -6,11 +6,9 @@
 const kHeaderBytes = 88;
 const kPadBytes = 24;
 
-// A Blob of the WAV file holding channels (equal-length Float32Arrays) at sampleRate. Throws
-// when the samples are too many for a WAV header to count.
-export function encodeFloatWav(channels, sampleRate) {
-  const frames = channels[0].length;
-  const count = channels.length;
+// The header of such a file of `frames` frames of `count` channels at sampleRate. Throws when the
+// samples are too many for a WAV header to count.
+export function floatWavHeader(frames, count, sampleRate) {
   const dataBytes = frames * count * 4;
   if (kHeaderBytes - 8 + dataBytes > 0xffffffff) throw new RangeError('too long for a WAV file');
   const header = new DataView(new ArrayBuffer(kHeaderBytes));
@@ -33,13 +31,25 @@ export function encodeFloatWav(channels, sampleRate) {
   header.setUint32(52, kPadBytes, true); // its bytes stay zero
   tag(56 + kPadBytes, 'data');
   header.setUint32(60 + kPadBytes, dataBytes, true);
+  return header;
+}
 
-  // Moved as 32-bit words, so every bit pattern stays (a float's NaN payload could change on
-  // the way through a number); Web Audio runs on little-endian machines, as WAV is.
+// The samples of channels (equal-length Float32Arrays) interleaved as the file holds them. Moved
+// as 32-bit words, so every bit pattern stays (a float's NaN payload could change on the way
+// through a number); Web Audio runs on little-endian machines, as WAV is.
+export function interleave(channels) {
+  const frames = channels[0].length;
+  const count = channels.length;
   const samples = new Uint32Array(frames * count);
   for (let c = 0; c < count; ++c) {
     const words = new Uint32Array(channels[c].buffer, channels[c].byteOffset, frames);
     for (let i = 0; i < frames; ++i) samples[i * count + c] = words[i];
   }
-  return new Blob([header, samples], { type: 'audio/wav' });
+  return samples;
+}
+
+// A Blob of the WAV file holding channels (equal-length Float32Arrays) at sampleRate.
+export function encodeFloatWav(channels, sampleRate) {
+  const header = floatWavHeader(channels[0].length, channels.length, sampleRate);
+  return new Blob([header, interleave(channels)], { type: 'audio/wav' });
 }

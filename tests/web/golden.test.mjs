@@ -11,7 +11,10 @@ test('every golden vector is listed', () => assert.equal(cases.length, 8));
 for (const c of cases) {
   test(c.name, () => {
     const { left, right, expected } = readCase(c);
-    const events = c.events.map((e) => ({ ...e, set: (wasm) => wasm.slopecrush_set_normalised(e.id, e.value) }));
+    const events = c.events.map((e) => ({
+      ...e,
+      set: (wasm) => wasm.slopecrush_set_normalised(e.id, e.value),
+    }));
     let size = 0; // 1, 2, 3, ... 300, then again
     const blockings = {
       own: () => c.block,
@@ -28,3 +31,25 @@ for (const c of cases) {
     }
   });
 }
+
+test('the module keeps to its buffers and says nothing of an unknown parameter', () => {
+  // Two instances alike but for the frames asked: beyond the capacity is the capacity, so
+  // nothing past the buffers is read or written (a huge count included).
+  const runs = [0, 1000, 2 ** 31 - 1 - 8192].map((extra) => {
+    const { wasm, buffers } = newConverter();
+    buffers[0].fill(0.5);
+    buffers[1].fill(-0.25);
+    wasm.slopecrush_process(wasm.slopecrush_capacity() + extra);
+    return new Uint8Array(wasm.memory.buffer).slice();
+  });
+  assert.ok(runs.every((memory) => Buffer.compare(memory, runs[0]) === 0));
+
+  const { wasm } = newConverter();
+  const text = (index, value) => {
+    const bytes = new Uint8Array(wasm.memory.buffer, wasm.slopecrush_value_text(index, value));
+    return Buffer.from(bytes.subarray(0, bytes.indexOf(0))).toString();
+  };
+  assert.equal(text(0, 0), '0.000000 dB');
+  for (const unknown of [-1, wasm.slopecrush_parameter_count(), 1000])
+    assert.equal(text(unknown, 0), '', `parameter ${unknown}`);
+});

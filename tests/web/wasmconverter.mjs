@@ -42,7 +42,8 @@ export function newConverter() {
   const module = new WebAssembly.Module(readFileSync(`${siteDir}/slopecrush.wasm`));
   const wasm = new WebAssembly.Instance(module, {}).exports;
   wasm._initialize?.();
-  const view = (i) => new Float32Array(wasm.memory.buffer, wasm.slopecrush_buffer(i), wasm.slopecrush_capacity());
+  const view = (i) =>
+    new Float32Array(wasm.memory.buffer, wasm.slopecrush_buffer(i), wasm.slopecrush_capacity());
   return { wasm, buffers: [0, 1, 2, 3].map(view) };
 }
 
@@ -51,7 +52,7 @@ export function newConverter() {
 export function render({ wasm, buffers }, left, right, events, nextBlock) {
   const out = [new Float32Array(left.length), new Float32Array(left.length)];
   let next = 0;
-  for (let at = 0; at < left.length; ) {
+  for (let at = 0; at < left.length;) {
     while (next < events.length && events[next].frame <= at) events[next++].set(wasm);
     let n = Math.min(nextBlock(), left.length - at, wasm.slopecrush_capacity());
     if (next < events.length) n = Math.min(n, events[next].frame - at);
