@@ -27,6 +27,8 @@ ProgramRun runProgram(const std::string& path, const std::vector<std::string>& a
     const std::string errPath = captures / "err";
 
     std::vector<std::string> words{path};
+    if (setup.pendingSignal != 0)
+        words = {SLOPECRUSH_PENDING_SIGNAL, std::to_string(setup.pendingSignal), path};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& word : words)
@@ -50,13 +52,6 @@ ProgramRun runProgram(const std::string& path, const std::vector<std::string>& a
         if (!setup.cwd.empty() && chdir(setup.cwd.c_str()) != 0) _exit(126);
         for (const auto& [name, value] : setup.env)
             setenv(name.c_str(), value.c_str(), 1);
-        if (setup.pendingSignal != 0) {
-            sigset_t blocked;
-            sigemptyset(&blocked);
-            sigaddset(&blocked, setup.pendingSignal);
-            if (sigprocmask(SIG_BLOCK, &blocked, nullptr) != 0) _exit(126);
-            raise(setup.pendingSignal);
-        }
         if (setup.fileSizeLimit > 0) {
             // As on a full disk: writes fail (EFBIG) instead of the signal ending the program.
             signal(SIGXFSZ, SIG_IGN);
