@@ -40,12 +40,10 @@ void Effect::setPlain(int index, double value) {
     // Hosts that hand over every control on every block mostly repeat the last value, and the
     // decibel rule is a power; a value equal to the one held changes nothing.
     if (kept == plainValues[index].load(std::memory_order_relaxed)) return;
+    const float normalised = normalisedForPlain(index, kept);
     plainValues[index].store(kept, std::memory_order_relaxed);
-    normalisedValues[index].store(normalisedForPlain(index, kept), std::memory_order_relaxed);
-    if (index == kInGain)
-        converter.setGain(gainForDecibelControl(kept));
-    else
-        converter.setRateIndex(rateIndexForPlainPitch(kept));
+    normalisedValues[index].store(normalised, std::memory_order_relaxed);
+    play(index, normalised);
 }
 
 void Effect::setNormalised(int index, float value) {
@@ -54,10 +52,16 @@ void Effect::setNormalised(int index, float value) {
     if (bitsOf(value) == bitsOf(normalisedValues[index].load(std::memory_order_relaxed))) return;
     normalisedValues[index].store(value, std::memory_order_relaxed);
     plainValues[index].store(plainForNormalised(index, value), std::memory_order_relaxed);
+    play(index, value);
+}
+
+// The normalised value is the converter's gain as it is, and a plain Pitch's normalised value
+// lies inside its index's interval, so one rule serves both forms.
+void Effect::play(int index, float normalised) {
     if (index == kInGain)
-        converter.setGain(value); // the normalised value is the converter's gain, as given
+        converter.setGain(normalised);
     else
-        converter.setRateIndex(rateIndexFor(value));
+        converter.setRateIndex(rateIndexFor(normalised));
 }
 
 double Effect::plain(int index) const { return isParameter(index) ? shownPlain()[index] : 0.0; }

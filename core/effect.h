@@ -70,6 +70,8 @@ private:
     // The two halves of takeLoadedState: the last complete load, if one is new, and giving it to
     // the converter and the values.
     bool readLoaded(PlainValues& values, std::uint64_t& sequence) const;
+    // Gives the converter what a normalised value selects.
+    void play(int index, float normalised);
     void applyLoaded(const PlainValues& values, std::uint64_t sequence);
 
     Converter converter;

@@ -42,9 +42,7 @@ constexpr double clampedPlainValue(int index, double value) {
     return value < p.maximum ? value : p.maximum;
 }
 
-// What the converter takes comes from deltamodfacts.h: the gain from a plain InGain through
-// gainForDecibelControl (a normalised one is the gain itself), the rate index from a plain Pitch
-// through rateIndexForPlainPitch and from a normalised one through rateIndexFor.
+// What the converter takes for a value of either form is the effect object's (effect.h).
 
 // The eight-character display of what the converter plays, as the VST edition shows it without
 // its unit: "0.000000", "-oo" for silence, "8363.419". maxLen as for copyText.
