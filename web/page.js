@@ -91,16 +91,6 @@ function setGain(value) {
   settingsChanged();
 }
 
-// A typed level: a number of dB ("-6", "-6 dB"), or "-inf" / "-oo" for silence; null otherwise.
-function typedGain(text) {
-  const typed = text
-    .trim()
-    .toLowerCase()
-    .replace(/\s*db$/, '');
-  if (['-inf', '-oo', '-∞'].includes(typed)) return gainFacts.min;
-  return /^[+-]?(\d+\.?\d*|\.\d+)$/.test(typed) ? Number(typed) : null;
-}
-
 // The graph of what plays and the background render follow every change: the first at once,
 // the second once the change rests.
 let renderTimer = 0;
@@ -133,7 +123,7 @@ ui.gain.addEventListener('keydown', (event) => {
   setGain(value);
 });
 ui.gainText.addEventListener('change', () => {
-  const typed = typedGain(ui.gainText.value);
+  const typed = texts.valueFromText(gainFacts.name, ui.gainText.value);
   if (typed === null) {
     showStatus(
       `${gainFacts.label} takes a level in dB, from ${gainFacts.min} to ${gainFacts.max}, or -inf.`,

@@ -49,7 +49,8 @@ export async function createSlopeCrushNode(context) {
 }
 
 // The parameters' facts and the texts the plug-in shows, from an instance of the module on this
-// thread: a promise of { parameters, valueText(name, value) }, each parameter
+// thread: a promise of { parameters, valueText(name, value), valueFromText(name, text) } (the
+// latter null for a text that names no value), each parameter
 // { name, label, min, max, defaultValue, stepped }: name is the AudioParam's, label the plug-in's.
 export async function loadSlopeCrushTexts() {
   const { exports } = await WebAssembly.instantiate(await compileSlopeCrush(), {});
@@ -71,8 +72,22 @@ export async function loadSlopeCrushTexts() {
     });
   }
   const idOf = (name) => parameters.findIndex((p) => p.name === name);
+  const encoder = new TextEncoder();
+  const valueFromText = (name, text) => {
+    const input = new Uint8Array(
+      exports.memory.buffer,
+      exports.slopecrush_text_input(),
+      exports.slopecrush_text_capacity(),
+    );
+    const { read, written } = encoder.encodeInto(text, input.subarray(0, input.length - 1));
+    if (read < text.length) return null; // no value's text is that long
+    input[written] = 0;
+    const value = exports.slopecrush_value_from_text(idOf(name));
+    return Number.isNaN(value) ? null : value;
+  };
   return {
     parameters,
     valueText: (name, value) => string(exports.slopecrush_value_text(idOf(name), value)),
+    valueFromText,
   };
 }

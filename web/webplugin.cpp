@@ -28,7 +28,7 @@ float buffers[kNumBuffers][kCapacity];
 
 deltamod::Effect effect;
 
-char text[32]; // the last value text
+char text[64]; // the last value text, or a text to read a value from
 
 const deltamod::Parameter* parameter(int index) {
     return deltamod::isParameter(index) ? &deltamod::kParameters[index] : nullptr;
@@ -98,6 +98,17 @@ EMSCRIPTEN_KEEPALIVE void slopecrush_set_normalised(int index, float value) {
 EMSCRIPTEN_KEEPALIVE const char* slopecrush_value_text(int index, double value) {
     if (!deltamod::plainValueText(index, value, text, sizeof text)) text[0] = 0;
     return text;
+}
+
+// Where a text to read goes (zero-terminated, at most slopecrush_text_capacity bytes with the
+// zero), and the plain value it names as the other editions read it ("-6", "-6.5 dB", "-inf",
+// "8363.419 Hz"), clamped into the range; NaN for a text that names none.
+EMSCRIPTEN_KEEPALIVE char* slopecrush_text_input() { return text; }
+EMSCRIPTEN_KEEPALIVE int slopecrush_text_capacity() { return sizeof text; }
+EMSCRIPTEN_KEEPALIVE double slopecrush_value_from_text(int index) {
+    text[sizeof text - 1] = 0;
+    double value = 0.0;
+    return deltamod::plainValueFromText(index, text, &value) ? value : __builtin_nan("");
 }
 
 } // extern "C"
